@@ -1,0 +1,46 @@
+#include "platform/message_boxes.h"
+#include "tests/support/scripted_boxes.h"
+
+#include <gtest/gtest.h>
+#include <gtest/gtest-spi.h>
+
+namespace qv {
+namespace {
+
+TEST(LineBreaks, CrCrLfAndLfAllBecomeOneBreak) {
+    EXPECT_EQ(normaliseLineBreaks(QStringLiteral("a\rb\r\nc\nd\r\n\re")),
+              QStringLiteral("a\nb\nc\nd\n\ne"));
+    EXPECT_EQ(normaliseLineBreaks(QStringLiteral("ends with CR\r")), QStringLiteral("ends with CR\n"));
+}
+
+TEST(ScriptedBoxes, AnswersFromTheScriptAndRecordsEveryBox) {
+    test::ScriptedBoxes boxes;
+    boxes.expect(QStringLiteral("Save?"), BoxAnswer::Yes).expectAny(BoxAnswer::No);
+    EXPECT_EQ(boxes.show(box::YesNo + box::DefaultSecond, QStringLiteral("T"),
+                         QStringLiteral("Save?")),
+              BoxAnswer::Yes);
+    EXPECT_EQ(boxes.show(box::YesNo, QStringLiteral("U"), QStringLiteral("Other")), BoxAnswer::No);
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    EXPECT_EQ(boxes.shown()[0].style, 260);
+    EXPECT_EQ(boxes.shown()[1].title, QStringLiteral("U"));
+    EXPECT_TRUE(boxes.allAnswered());
+}
+
+TEST(ScriptedBoxes, AnUnexpectedBoxFailsTheTest) {
+    EXPECT_NONFATAL_FAILURE(
+        {
+            test::ScriptedBoxes boxes;
+            boxes.show(box::Ok, QStringLiteral("Error"), QStringLiteral("surprise"));
+        },
+        "unexpected message box");
+    EXPECT_NONFATAL_FAILURE(
+        {
+            test::ScriptedBoxes boxes;
+            boxes.expect(QStringLiteral("one text"));
+            boxes.show(box::Ok, QStringLiteral("Error"), QStringLiteral("another text"));
+        },
+        "differs");
+}
+
+}  // namespace
+}  // namespace qv

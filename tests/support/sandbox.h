@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/file_system.h"
+#include "platform/services.h"
+#include "tests/support/memory_settings.h"
+#include "tests/support/scripted_boxes.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace qv::test {
+
+// A fresh world for one test: a temporary drive root (so "C:\KT" lands inside it), a program
+// folder, in-memory per-user settings and scripted message boxes.
+class Sandbox {
+public:
+    Sandbox();
+
+    // Native path of a DOS-style or native path inside the sandbox.
+    QString native(const QString& path) const { return fs.nativePath(path); }
+    // Creates the folder (and its parents) for a DOS-style path; returns the native path.
+    QString makeDir(const QString& path);
+    // Writes a file (creating its folder); returns the native path.
+    QString writeFile(const QString& path, const QByteArray& content);
+    QByteArray readFile(const QString& path) const;
+
+    QString root() const { return dir_.path(); }
+
+    QTemporaryDir dir_;
+    LocalFileSystem fs;
+    MemorySettings settings;
+    ScriptedBoxes boxes;
+    AppInfo app;
+    Services services;
+};
+
+}  // namespace qv::test

@@ -1,0 +1,28 @@
+#include "tests/support/scripted_boxes.h"
+
+#include <gtest/gtest.h>
+
+namespace qv::test {
+
+ScriptedBoxes& ScriptedBoxes::expect(const QString& text, BoxAnswer answer) {
+    script_.push_back({text, answer});
+    return *this;
+}
+
+BoxAnswer ScriptedBoxes::show(int style, const QString& title, const QString& text) {
+    shown_.push_back({style, title, text});
+    if (script_.empty()) {
+        ADD_FAILURE() << "unexpected message box: [" << title.toStdString() << "] "
+                      << text.toStdString();
+        return (style & 0x0F) == box::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
+    }
+    const Step step = script_.front();
+    script_.pop_front();
+    if (!step.text.isEmpty() && step.text != text) {
+        ADD_FAILURE() << "message box text differs\n  expected: " << step.text.toStdString()
+                      << "\n  shown:    " << text.toStdString();
+    }
+    return step.answer;
+}
+
+}  // namespace qv::test

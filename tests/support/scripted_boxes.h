@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/message_boxes.h"
+
+#include <QString>
+#include <deque>
+#include <vector>
+
+namespace qv::test {
+
+struct ShownBox {
+    int style = 0;
+    QString title;
+    QString text;
+};
+
+// Message boxes for tests: records every box and answers from a script. A box that the
+// script does not expect fails the running test.
+class ScriptedBoxes final : public MessageBoxes {
+public:
+    // Expects a box with this text (empty: any text) and answers it.
+    ScriptedBoxes& expect(const QString& text, BoxAnswer answer = BoxAnswer::Ok);
+    ScriptedBoxes& expectAny(BoxAnswer answer = BoxAnswer::Ok) { return expect({}, answer); }
+
+    BoxAnswer show(int style, const QString& title, const QString& text) override;
+
+    const std::vector<ShownBox>& shown() const { return shown_; }
+    bool allAnswered() const { return script_.empty(); }
+    void clear() {
+        shown_.clear();
+        script_.clear();
+    }
+
+private:
+    struct Step {
+        QString text;
+        BoxAnswer answer;
+    };
+    std::deque<Step> script_;
+    std::vector<ShownBox> shown_;
+};
+
+}  // namespace qv::test
