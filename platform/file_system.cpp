@@ -132,7 +132,7 @@ QStringList PathResolver::drives() const {
 }
 
 QString decodeText(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
     if (!utf8.hasError()) {
         return text;
@@ -252,8 +252,12 @@ std::optional<QByteArray> LocalFileSystem::readAll(const QString& path, QString*
 
 bool LocalFileSystem::replaceFile(const QString& path, const QByteArray& data, QString* error) {
     const QFileInfo existing(nativePath(path));
-    if (existing.exists() && (existing.isDir() || !existing.isWritable())) {
-        // A read-only file stays read-only: the rename would otherwise get round it.
+    // The mode bits, not access(): root may write anywhere but a read-only file is still one.
+    constexpr auto kAnyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (existing.exists() &&
+        (existing.isDir() || !existing.isWritable() || !(existing.permissions() & kAnyWrite))) {
+        // A read-only file stays read-only (even for root): the rename would get round it.
         setError(error, QStringLiteral("Permission denied"));
         return false;
     }

@@ -1,0 +1,51 @@
+#include "platform/instance_guard.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QUuid>
+#include <gtest/gtest.h>
+
+namespace qv {
+namespace {
+
+QString uniqueKey() { return QStringLiteral("test-") + QUuid::createUuid().toString(); }
+
+TEST(LocalInstanceGuard, SecondCopyIsToldAndCanWakeTheFirst) {
+    const QString key = uniqueKey();
+    LocalInstanceGuard first(key);
+    ASSERT_FALSE(first.anotherInstanceRunning());
+    EXPECT_FALSE(first.anotherInstanceRunning());  // asking again changes nothing
+
+    int activations = 0;
+    QObject::connect(&first, &LocalInstanceGuard::activationRequested, [&] { ++activations; });
+
+    LocalInstanceGuard second(key);
+    EXPECT_TRUE(second.anotherInstanceRunning());
+    second.activateOther();
+    QElapsedTimer t;
+    t.start();
+    while (activations == 0 && t.elapsed() < 3000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    EXPECT_EQ(activations, 1);
+}
+
+TEST(LocalInstanceGuard, TheProgramIsFreeAgainOnceTheFirstCopyEnds) {
+    const QString key = uniqueKey();
+    {
+        LocalInstanceGuard first(key);
+        ASSERT_FALSE(first.anotherInstanceRunning());
+    }
+    LocalInstanceGuard later(key);
+    EXPECT_FALSE(later.anotherInstanceRunning());
+}
+
+TEST(LocalInstanceGuard, OtherUsersOrMachinesDoNotCount) {
+    LocalInstanceGuard a(uniqueKey());
+    LocalInstanceGuard b(uniqueKey());
+    EXPECT_FALSE(a.anotherInstanceRunning());
+    EXPECT_FALSE(b.anotherInstanceRunning());
+}
+
+}  // namespace
+}  // namespace qv
