@@ -1,0 +1,24 @@
+#include "startup/program.h"
+
+#include "platform/instance_guard.h"
+#include "platform/message_boxes.h"
+#include "platform/settings_store.h"
+#include "startup/command_line.h"
+#include "startup/entry_routine.h"
+
+namespace qv {
+
+int RunProgram(const QStringList& arguments) {
+    QtMessageBoxes boxes;
+    QtSettingsStore settings;
+    LocalFileSystem fs;
+    Services services{boxes, settings, fs, AppInfo::fromRunningProgram()};
+    Session session(services);
+    LocalInstanceGuard guard;
+
+    StartSteps steps;
+    RunEntryRoutine(session, guard, CommandLineText(arguments), steps);
+    return 0;
+}
+
+}  // namespace qv

@@ -1,0 +1,11 @@
+#include "startup/session.h"
+
+namespace qv {
+
+Session::Session(Services& s)
+    : services(s),
+      gIni(s.fs, s.boxes),
+      gDataPath(s, gIni, values),
+      country(s, values) {}
+
+}  // namespace qv
