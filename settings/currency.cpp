@@ -16,9 +16,10 @@ std::int64_t divideHalfEven(std::int64_t numerator, std::int64_t denominator) {
     if (r < 0) {
         r = -r;
     }
-    const std::int64_t twice = r * 2;  // r < denominator <= 10^18: no overflow
+    // Compare r with denominator - r rather than 2r with denominator: 2r may not fit.
+    const std::int64_t rest = denominator - r;
     const bool negative = numerator < 0;
-    if (twice > denominator || (twice == denominator && (q % 2 != 0))) {
+    if (r > rest || (r == rest && (q % 2 != 0))) {
         q += negative ? -1 : 1;
     }
     return q;
@@ -76,7 +77,12 @@ std::optional<Currency> Currency::fromText(QStringView text) {
     for (int i = fracDigits; i < 4; ++i) {
         frac *= 10;
     }
-    std::int64_t value = whole * kScale + frac;
+    // whole may be the largest whole amount, which leaves no room for every fraction.
+    std::int64_t value = 0;
+    if (__builtin_mul_overflow(whole, kScale, &value) ||
+        __builtin_add_overflow(value, frac, &value)) {
+        return std::nullopt;
+    }
     if (roundDigit > 5 || (roundDigit == 5 && (stickyBeyond || value % 2 != 0))) {
         if (value == kMax) {
             return std::nullopt;
@@ -148,6 +154,12 @@ std::optional<Currency> Currency::minus(Currency other) const {
 std::optional<Currency> Currency::dividedBy(std::int64_t divisor) const {
     if (divisor == 0 || (divisor == -1 && v_ == std::numeric_limits<std::int64_t>::min())) {
         return std::nullopt;
+    }
+    if (divisor == std::numeric_limits<std::int64_t>::min()) {
+        // -divisor does not fit. The quotient lies within [-1, 1]; beyond one half in size it
+        // rounds to -1 or 1, and exactly one half rounds to the even 0.
+        constexpr std::int64_t half = std::int64_t{1} << 62;
+        return fromScaled(v_ > half ? -1 : (v_ < -half ? 1 : 0));
     }
     if (divisor < 0) {
         return fromScaled(-divideHalfEven(v_, -divisor));
