@@ -38,10 +38,9 @@ QString matchOnDisk(const QString& path) {
         if (part != u"." && part != u"..") {
             const QString base = current.isEmpty() ? QStringLiteral(".") : current;
             if (onDisk && !QFileInfo::exists(QDir(base).filePath(part))) {
-                const QStringList entries =
-                    QDir(base).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                             QDir::NoDotAndDotDot,
-                                         QDir::Name);
+                const QStringList entries = QDir(base).entryList(
+                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDir::Name);
                 onDisk = false;
                 for (const QString& e : entries) {
                     if (e.compare(part, Qt::CaseInsensitive) == 0) {

@@ -48,8 +48,7 @@ public:
     // Copies a file; an existing target is left alone and the copy fails.
     virtual bool copyFile(const QString& from, const QString& to, QString* error = nullptr) = 0;
     // Appends text and CR LF, creating the file when missing.
-    virtual bool appendLine(const QString& path, const QString& line,
-                            QString* error = nullptr) = 0;
+    virtual bool appendLine(const QString& path, const QString& line, QString* error = nullptr) = 0;
     virtual std::optional<QByteArray> readAll(const QString& path,
                                               QString* error = nullptr) const = 0;
     // Lines split at CR LF, LF or CR; the end of the file ends the last line.
@@ -72,8 +71,7 @@ public:
     bool makeDir(const QString& path, QString* error = nullptr) override;
     bool copyFile(const QString& from, const QString& to, QString* error = nullptr) override;
     bool appendLine(const QString& path, const QString& line, QString* error = nullptr) override;
-    std::optional<QByteArray> readAll(const QString& path,
-                                      QString* error = nullptr) const override;
+    std::optional<QByteArray> readAll(const QString& path, QString* error = nullptr) const override;
     bool replaceFile(const QString& path, const QByteArray& data,
                      QString* error = nullptr) override;
 

@@ -16,7 +16,9 @@ struct Services {
     AppInfo app;
 
     // A box titled with the product name, as boxes without a title of their own are.
-    BoxAnswer box(int style, const QString& text) { return boxes.show(style, app.productName, text); }
+    BoxAnswer box(int style, const QString& text) {
+        return boxes.show(style, app.productName, text);
+    }
 };
 
 }  // namespace qv

@@ -51,8 +51,8 @@ QtSettingsStore::QtSettingsStore(QString folder) : folder_(std::move(folder)) {
 #endif
 }
 
-QString QtSettingsStore::getSetting(const QString& app, const QString& section,
-                                    const QString& key, const QString& defaultValue) const {
+QString QtSettingsStore::getSetting(const QString& app, const QString& section, const QString& key,
+                                    const QString& defaultValue) const {
     auto s = openSettings(folder_, app);
     const QString k = enter(*s, section, key);
     const QVariant v = s->value(k);

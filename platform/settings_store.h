@@ -13,8 +13,7 @@ public:
                                const QString& defaultValue = {}) const = 0;
     virtual bool saveSetting(const QString& app, const QString& section, const QString& key,
                              const QString& value) = 0;
-    virtual bool deleteSetting(const QString& app, const QString& section,
-                               const QString& key) = 0;
+    virtual bool deleteSetting(const QString& app, const QString& section, const QString& key) = 0;
 };
 
 // QSettings-backed store. On Windows the values land in the registry under

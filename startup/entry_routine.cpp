@@ -38,8 +38,8 @@ StartEnd RunEntryRoutine(Session& s, InstanceGuard& guard, const QString& comman
         dataPathOpen = true;
     } else {
         // No configuration file is named yet, so this gives the default.
-        const QString count = s.gIni.GetValue(QString(), QStringLiteral("Stations"),
-                                              QStringLiteral("4"));
+        const QString count =
+            s.gIni.GetValue(QString(), QStringLiteral("Stations"), QStringLiteral("4"));
         const std::int16_t stations = RoundToInt16(Val(count)).value_or(4);
         dataPathOpen = OpenDataPath(s.gDataPath, stations);
         v.DataPath = s.gDataPath.DataPath();

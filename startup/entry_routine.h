@@ -11,18 +11,18 @@ namespace qv {
 // The steps of the start that belong to the database and the main window. The program wires
 // in the real ones; tests may hand in their own.
 struct StartSteps {
-    std::function<bool(Session&)> openAllTables;   // connect, open and read the common table
-    std::function<bool(Session&)> openDataTables;  // open the inventory and UPC tables
+    std::function<bool(Session&)> openAllTables;       // connect, open and read the common table
+    std::function<bool(Session&)> openDataTables;      // open the inventory and UPC tables
     std::function<CommonRates(Session&)> commonRates;  // from the common record
-    std::function<void(Session&)> showMainForm;    // modal; returns when it closes
+    std::function<void(Session&)> showMainForm;        // modal; returns when it closes
 };
 
 enum class StartEnd {
-    AlreadyRunning,   // another copy runs; it was asked to come to the front
-    NoDataPath,       // no data folder could be opened
-    NoDatabase,       // the connection or the common table failed
-    NoDataTables,     // the inventory or UPC table did not open
-    MainFormClosed,   // the normal end
+    AlreadyRunning,  // another copy runs; it was asked to come to the front
+    NoDataPath,      // no data folder could be opened
+    NoDatabase,      // the connection or the common table failed
+    NoDataTables,    // the inventory or UPC table did not open
+    MainFormClosed,  // the normal end
 };
 
 // The program's entry routine: single instance, command line, data path, search settings,

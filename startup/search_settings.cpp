@@ -7,9 +7,9 @@ bool ReadSearchSettings(clsINI_Services& ini, const QString& dataFolder, RunValu
     const QString fileName = QStringLiteral("VOR.INI");
     ini.File_Name(dataFolder + u'\\' + fileName);
     if (!ini.FileOpen()) {
-        boxes.show(box::Ok, QStringLiteral("Error"),
-                   QStringLiteral("Unable to open VOR Configuration Settings File, ") + fileName +
-                       u'.');
+        boxes.show(
+            box::Ok, QStringLiteral("Error"),
+            QStringLiteral("Unable to open VOR Configuration Settings File, ") + fileName + u'.');
         return false;
     }
 
@@ -23,8 +23,9 @@ bool ReadSearchSettings(clsINI_Services& ini, const QString& dataFolder, RunValu
         values.InventorySearchBy = 3;
     }
 
-    values.DepositDeptCode = ini.GetValue(QStringLiteral("INVENTORY"),
-                                          QStringLiteral("Department Code used for Deposits and Returns"));
+    values.DepositDeptCode =
+        ini.GetValue(QStringLiteral("INVENTORY"),
+                     QStringLiteral("Department Code used for Deposits and Returns"));
 
     const QString nameBy = ini.GetValue(search, QStringLiteral("Search for Name by:"));
     if (nameBy == u"Business") {

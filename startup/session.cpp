@@ -3,9 +3,6 @@
 namespace qv {
 
 Session::Session(Services& s)
-    : services(s),
-      gIni(s.fs, s.boxes),
-      gDataPath(s, gIni, values),
-      country(s, values) {}
+    : services(s), gIni(s.fs, s.boxes), gDataPath(s, gIni, values), country(s, values) {}
 
 }  // namespace qv

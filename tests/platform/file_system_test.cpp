@@ -1,10 +1,10 @@
 #include "platform/file_system.h"
 #include "tests/support/sandbox.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <gtest/gtest.h>
 
 namespace qv {
 namespace {

@@ -1,14 +1,16 @@
 #include "platform/instance_guard.h"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QUuid>
-#include <gtest/gtest.h>
 
 namespace qv {
 namespace {
 
-QString uniqueKey() { return QStringLiteral("test-") + QUuid::createUuid().toString(); }
+QString uniqueKey() {
+    return QStringLiteral("test-") + QUuid::createUuid().toString();
+}
 
 TEST(LocalInstanceGuard, SecondCopyIsToldAndCanWakeTheFirst) {
     const QString key = uniqueKey();

@@ -1,8 +1,8 @@
 #include "platform/message_boxes.h"
 #include "tests/support/scripted_boxes.h"
 
-#include <gtest/gtest.h>
 #include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
 
 namespace qv {
 namespace {
@@ -10,15 +10,16 @@ namespace {
 TEST(LineBreaks, CrCrLfAndLfAllBecomeOneBreak) {
     EXPECT_EQ(normaliseLineBreaks(QStringLiteral("a\rb\r\nc\nd\r\n\re")),
               QStringLiteral("a\nb\nc\nd\n\ne"));
-    EXPECT_EQ(normaliseLineBreaks(QStringLiteral("ends with CR\r")), QStringLiteral("ends with CR\n"));
+    EXPECT_EQ(normaliseLineBreaks(QStringLiteral("ends with CR\r")),
+              QStringLiteral("ends with CR\n"));
 }
 
 TEST(ScriptedBoxes, AnswersFromTheScriptAndRecordsEveryBox) {
     test::ScriptedBoxes boxes;
     boxes.expect(QStringLiteral("Save?"), BoxAnswer::Yes).expectAny(BoxAnswer::No);
-    EXPECT_EQ(boxes.show(box::YesNo + box::DefaultSecond, QStringLiteral("T"),
-                         QStringLiteral("Save?")),
-              BoxAnswer::Yes);
+    EXPECT_EQ(
+        boxes.show(box::YesNo + box::DefaultSecond, QStringLiteral("T"), QStringLiteral("Save?")),
+        BoxAnswer::Yes);
     EXPECT_EQ(boxes.show(box::YesNo, QStringLiteral("U"), QStringLiteral("Other")), BoxAnswer::No);
     ASSERT_EQ(boxes.shown().size(), 2u);
     EXPECT_EQ(boxes.shown()[0].style, 260);

@@ -52,8 +52,9 @@ protected:
 
 TEST_F(EntryRoutineTest, ASecondCopyIsRefusedAndTheFirstIsWoken) {
     FakeGuard guard(true);
-    sb.boxes.expect(QStringLiteral("Quorvaneis already running.\r"
-                                   "This Program Can Only Be Runing Once On This Machine"));
+    sb.boxes.expect(
+        QStringLiteral("Quorvaneis already running.\r"
+                       "This Program Can Only Be Runing Once On This Machine"));
     EXPECT_EQ(RunEntryRoutine(session, guard, QStringLiteral("UID=12"), recordingSteps()),
               StartEnd::AlreadyRunning);
     ASSERT_EQ(sb.boxes.shown().size(), 1u);
@@ -71,12 +72,12 @@ TEST_F(EntryRoutineTest, TheUsualStartRunsEveryStepInOrder) {
                  "[INVENTORY]\r\nDepartment Code used for Deposits and Returns=DEP\r\n");
     storeDataPath(QStringLiteral("C:\\KT\\"));
     FakeGuard guard(false);
-    EXPECT_EQ(RunEntryRoutine(session, guard,
-                              QStringLiteral("UID=12 /USERID=ANN /PATH=C:\\ELSEWHERE"),
-                              recordingSteps()),
-              StartEnd::MainFormClosed);
-    EXPECT_EQ(calls, QStringList({"openAllTables", "openDataTables", "commonRates",
-                                  "showMainForm"}));
+    EXPECT_EQ(
+        RunEntryRoutine(session, guard, QStringLiteral("UID=12 /USERID=ANN /PATH=C:\\ELSEWHERE"),
+                        recordingSteps()),
+        StartEnd::MainFormClosed);
+    EXPECT_EQ(calls,
+              QStringList({"openAllTables", "openDataTables", "commonRates", "showMainForm"}));
     EXPECT_EQ(session.startRecordNum, 12);
     EXPECT_EQ(session.values.SelectedItemID, QStringLiteral("12"));
     EXPECT_EQ(session.values.UserID, QStringLiteral("ANN"));
@@ -95,9 +96,9 @@ TEST_F(EntryRoutineTest, TrainingModeUsesTheFolderAsTypedAndTheStoredStation) {
     sb.makeDir(QStringLiteral("C:\\TRAINING"));
     sb.settings.saveSetting(kApp, kDb, "STATION", "7");
     FakeGuard guard(false);
-    EXPECT_EQ(RunEntryRoutine(session, guard, QStringLiteral("PATH=c:\\training"),
-                              recordingSteps()),
-              StartEnd::MainFormClosed);
+    EXPECT_EQ(
+        RunEntryRoutine(session, guard, QStringLiteral("PATH=c:\\training"), recordingSteps()),
+        StartEnd::MainFormClosed);
     EXPECT_TRUE(session.values.TrainingMode);
     EXPECT_EQ(session.gDataPath.DataPath(), QStringLiteral("c:\\training"));
     EXPECT_EQ(session.gDataPath.StationPath(), QStringLiteral("c:\\training"));
@@ -111,8 +112,7 @@ TEST_F(EntryRoutineTest, NoDataPathEndsTheStartAfterTheQuestion) {
     sb.boxes.expect(QStringLiteral("A path to the VOR Data Files has not been defined\r\r"
                                    "Do you want to define it now?"),
                     BoxAnswer::No);
-    EXPECT_EQ(RunEntryRoutine(session, guard, QString(), recordingSteps()),
-              StartEnd::NoDataPath);
+    EXPECT_EQ(RunEntryRoutine(session, guard, QString(), recordingSteps()), StartEnd::NoDataPath);
     EXPECT_TRUE(calls.isEmpty());
     EXPECT_TRUE(sb.boxes.allAnswered());
 }
@@ -121,9 +121,9 @@ TEST_F(EntryRoutineTest, AnUnreadableConfigurationIsReportedAndTheStartGoesOn) {
     // Training folder that does not exist: the configuration file cannot be named.
     FakeGuard guard(false);
     sb.boxes.expect(QStringLiteral("Unable to open VOR Configuration Settings File, VOR.INI."));
-    EXPECT_EQ(RunEntryRoutine(session, guard, QStringLiteral("PATH=C:\\TRAINING"),
-                              recordingSteps()),
-              StartEnd::MainFormClosed);
+    EXPECT_EQ(
+        RunEntryRoutine(session, guard, QStringLiteral("PATH=C:\\TRAINING"), recordingSteps()),
+        StartEnd::MainFormClosed);
     ASSERT_EQ(sb.boxes.shown().size(), 1u);
     EXPECT_EQ(sb.boxes.shown()[0].title, QStringLiteral("Error"));
     EXPECT_EQ(sb.boxes.shown()[0].style, box::Ok);
@@ -161,20 +161,23 @@ protected:
 };
 
 TEST_F(SearchSettingsTest, EachKnownValueSelectsItsCode) {
-    ASSERT_TRUE(read("[Primary Search Fields]\nSearch for Inventory by:=Description\n"
-                     "Search for Name by:=Business\n"));
+    ASSERT_TRUE(
+        read("[Primary Search Fields]\nSearch for Inventory by:=Description\n"
+             "Search for Name by:=Business\n"));
     EXPECT_EQ(values.InventorySearchBy, 0);
     EXPECT_EQ(values.NameSearchBy, 3);
-    ASSERT_TRUE(read("[Primary Search Fields]\nSearch for Inventory by:=Stock Locater\n"
-                     "Search for Name by:=ARCode\n"));
+    ASSERT_TRUE(
+        read("[Primary Search Fields]\nSearch for Inventory by:=Stock Locater\n"
+             "Search for Name by:=ARCode\n"));
     EXPECT_EQ(values.InventorySearchBy, 2);
     EXPECT_EQ(values.NameSearchBy, 2);
 }
 
 TEST_F(SearchSettingsTest, OtherValuesAndOtherSpellingsFallToTheDefaults) {
     // Values compare exactly: a different case is another value.
-    ASSERT_TRUE(read("[Primary Search Fields]\nSearch for Inventory by:=description\n"
-                     "Search for Name by:=business\n"));
+    ASSERT_TRUE(
+        read("[Primary Search Fields]\nSearch for Inventory by:=description\n"
+             "Search for Name by:=business\n"));
     EXPECT_EQ(values.InventorySearchBy, 3);
     EXPECT_EQ(values.NameSearchBy, 0);
     ASSERT_TRUE(read("[Primary Search Fields]\nSearch for Inventory by:=Item ID\n"));

@@ -18,8 +18,7 @@ public:
         values_.insert(path(app, section, key), value);
         return true;
     }
-    bool deleteSetting(const QString& app, const QString& section,
-                       const QString& key) override {
+    bool deleteSetting(const QString& app, const QString& section, const QString& key) override {
         values_.remove(path(app, section, key));
         return true;
     }
