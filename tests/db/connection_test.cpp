@@ -1,0 +1,460 @@
+// The server connection and the database start-up: settings, the server name, the database
+// check, the trace, table opening and creation, plain statements and their log, and the
+// faults a database file can have.
+
+#include "db/connection.h"
+#include "db/record_layer.h"
+#include "db/sqlite_engine.h"
+#include "tests/db/db_test_util.h"
+#include "tests/support/db_fixture.h"
+#include "tests/support/sandbox.h"
+
+#include <gtest/gtest.h>
+#include <QElapsedTimer>
+#include <QFile>
+
+using namespace qv;
+using namespace qv::db;
+using qv::test::DbFixture;
+
+namespace {
+
+const QString kApp = QStringLiteral("VOR Settings");
+const QString kSection = QStringLiteral("DATABASE");
+
+DbFixture::Options bare() {
+    DbFixture::Options o;
+    o.openLayer = false;
+    return o;
+}
+
+class ConnectionTest : public ::testing::Test {
+protected:
+    ConnectionTest() : fx(sandbox, bare()) {}
+    void SetUp() override { ASSERT_TRUE(fx.ok()) << fx.error.toStdString(); }
+
+    void setting(const QString& key, const QString& value) {
+        sandbox.settings.saveSetting(kApp, kSection, key, value);
+    }
+    QStringList traceLines() const {
+        return QString::fromUtf8(
+                   sandbox.readFile(sandbox.app.programFolder + QStringLiteral("/52.txt")))
+            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+    QStringList logLines() const {
+        return QString::fromUtf8(sandbox.readFile(QStringLiteral("C:\\KT\\PVSW.log")))
+            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+    QString ini() const {
+        return QString::fromUtf8(sandbox.readFile(QStringLiteral("C:\\KT\\VOR.INI")));
+    }
+
+    qv::test::Sandbox sandbox;
+    DbFixture fx;
+};
+
+// --- InitDatabase ----------------------------------------------------------------------------
+
+TEST_F(ConnectionTest, BlankServerMeansThisComputersServerAndIsWrittenToTheConfiguration) {
+    setting(QStringLiteral("Password"), QStringLiteral("  s3cret "));
+    auto layer = fx.makeLayer();
+    ASSERT_TRUE(layer->InitDatabase());
+    EXPECT_EQ(layer->ServerName(), QStringLiteral("TILL1\\RIDOREZEZ"));
+    EXPECT_EQ(layer->DatabaseName(), QStringLiteral("VOR"));
+    EXPECT_EQ(layer->UserName(), QStringLiteral("sa"));
+    EXPECT_TRUE(ini().contains(QStringLiteral("SERVERNAME=TILL1\\RIDOREZEZ")));
+    EXPECT_TRUE(sandbox.boxes.shown().empty());
+}
+
+TEST_F(ConnectionTest, TraceListsEveryStepWithoutThePassword) {
+    setting(QStringLiteral("Password"), QStringLiteral("s3cret"));
+    setting(QStringLiteral("UserName"), QStringLiteral("clerk"));
+    auto layer = fx.makeLayer();
+    ASSERT_TRUE(layer->InitDatabase());
+    EXPECT_EQ(
+        traceLines(),
+        QStringList({QStringLiteral("VOR"), QStringLiteral("Servername = TILL1\\RIDOREZEZ"),
+                     QStringLiteral("set Server "), QStringLiteral("Server set "),
+                     QStringLiteral("Connect now TILL1\\RIDOREZEZ clerk ********"),
+                     QStringLiteral("Server Status = 1"), QStringLiteral("Server Name = TILL1"),
+                     QStringLiteral("Time verified")}));
+    const QByteArray raw = sandbox.readFile(sandbox.app.programFolder + QStringLiteral("/52.txt"));
+    EXPECT_FALSE(raw.contains("s3cret"));
+}
+
+TEST_F(ConnectionTest, ServerOnThisComputerNeedsNoClockCommand) {
+    setting(QStringLiteral("Server"), QStringLiteral("till1\\ridorezez"));
+    auto layer = fx.makeLayer();
+    ASSERT_TRUE(layer->InitDatabase());
+    EXPECT_FALSE(traceLines().join(u'\n').contains(QStringLiteral("NET time")));
+    EXPECT_FALSE(ini().contains(QStringLiteral("SERVERNAME")));
+}
+
+TEST_F(ConnectionTest, ServerOnAnotherMachineSetsTheClockFromIt) {
+    auto layer = fx.makeLayer();
+    layer->VerifyServerTime(QStringLiteral("BACKOFFICE\\RIDOREZEZ"), 1);
+    EXPECT_EQ(traceLines(), QStringList({QStringLiteral("Server Name = BACKOFFICE"),
+                                         QStringLiteral("NET time \\\\BACKOFFICE /set /Y"),
+                                         QStringLiteral("Time verified")}));
+}
+
+TEST_F(ConnectionTest, ServerNameWithoutMachinePartIsReportedAndStartGoesOn) {
+    auto layer = fx.makeLayer();
+    sandbox.boxes.expect(
+        QStringLiteral("The server name \"BACKOFFICE\" names no machine, so the "
+                       "clock was not set from the server."));
+    layer->VerifyServerTime(QStringLiteral("BACKOFFICE"), 1);
+    ASSERT_EQ(sandbox.boxes.shown().size(), 1u);
+    EXPECT_EQ(sandbox.boxes.shown()[0].title, QStringLiteral("VOR MSDE"));
+    EXPECT_EQ(sandbox.boxes.shown()[0].style, 16);
+    EXPECT_FALSE(traceLines().join(u'\n').contains(QStringLiteral("NET time")));
+    // A server that is not running is not asked at all.
+    layer->VerifyServerTime(QStringLiteral("BACKOFFICE"), 0);
+    EXPECT_EQ(sandbox.boxes.shown().size(), 1u);
+}
+
+// A stand-in for a server elsewhere: the embedded engine on the data folder, made through the
+// server factory, which records the names it was asked for.
+struct StandInServer {
+    QString folder;
+    QStringList asked;
+    RecordLayer::ServerEngineFactory factory() {
+        return [this](const QString& server) -> std::unique_ptr<Engine> {
+            asked << server;
+            return std::make_unique<SqliteEngine>(folder);
+        };
+    }
+};
+
+TEST_F(ConnectionTest, ServerElsewhereIsReachedThroughTheServerEngine) {
+    setting(QStringLiteral("Server"), QStringLiteral("BACKOFFICE\\SQL"));
+    StandInServer server{sandbox.native(fx.dataFolder), {}};
+    RecordLayer layer(sandbox.services, fx.run, fx.ini, fx.dataFolder, {}, server.factory());
+    ASSERT_TRUE(layer.InitDatabase());
+    EXPECT_FALSE(layer.Embedded());
+    EXPECT_EQ(server.asked, QStringList{QStringLiteral("BACKOFFICE\\SQL")});
+    const QStringList trace = traceLines();
+    EXPECT_TRUE(trace.contains(QStringLiteral("Server Name = BACKOFFICE")));
+    EXPECT_TRUE(trace.contains(QStringLiteral("NET time \\\\BACKOFFICE /set /Y")));
+    EXPECT_FALSE(ini().contains(QStringLiteral("SERVERNAME")));
+    // The engine is made once for the run.
+    ASSERT_TRUE(layer.InitDatabase());
+    EXPECT_EQ(server.asked.size(), 1);
+}
+
+TEST_F(ConnectionTest, TrainingOnAServerElsewhereNeedsTheServersFile) {
+    fx.run.TrainingMode = true;
+    setting(QStringLiteral("Server"), QStringLiteral("BACKOFFICE\\SQL"));
+    StandInServer server{sandbox.native(fx.dataFolder), {}};
+    SqliteEngine engine(server.folder);
+    DbError e;
+    ASSERT_TRUE(engine.createDatabase(QStringLiteral("Training"), e));
+    RecordLayer layer(sandbox.services, fx.run, fx.ini, fx.dataFolder, {}, server.factory());
+    sandbox.boxes.expect(DatabaseNotFoundText());
+    EXPECT_FALSE(layer.InitDatabase());
+    sandbox.writeFile(QStringLiteral("C:\\KT\\Training.mdf"), "x");
+    EXPECT_TRUE(layer.InitDatabase());
+}
+
+TEST_F(ConnectionTest, ServerWithoutAClientIsReported) {
+    setting(QStringLiteral("Server"), QStringLiteral("BACKOFFICE\\SQL"));
+    RecordLayer layer(sandbox.services, fx.run, fx.ini, fx.dataFolder, {},
+                      [](const QString&) { return std::unique_ptr<Engine>(); });
+    sandbox.boxes.expect(
+        QStringLiteral("No database client is available for the server "
+                       "\"BACKOFFICE\\SQL\"."));
+    EXPECT_FALSE(layer.InitDatabase());
+    EXPECT_EQ(sandbox.boxes.shown().at(0).title, QStringLiteral("VOR MSDE"));
+}
+
+TEST_F(ConnectionTest, ServerThatCannotBeReachedIsReportedThenNotFound) {
+    setting(QStringLiteral("Server"), QStringLiteral("BACKOFFICE\\SQL"));
+    setting(QStringLiteral("ODBCDriver"), QStringLiteral("No Such Driver For Tests"));
+    auto layer = fx.makeLayer();
+    sandbox.boxes.expectAny();
+    sandbox.boxes.expect(DatabaseNotFoundText());
+    EXPECT_FALSE(layer->InitDatabase());
+    ASSERT_EQ(sandbox.boxes.shown().size(), 2u);
+    EXPECT_EQ(sandbox.boxes.shown()[0].title, QStringLiteral("VOR MSDE"));
+    EXPECT_EQ(sandbox.boxes.shown()[0].style, 16);
+    EXPECT_FALSE(sandbox.boxes.shown()[0].text.isEmpty());
+    EXPECT_TRUE(traceLines().contains(QStringLiteral("Server Status = 0")));
+}
+
+TEST_F(ConnectionTest, MissingDatabaseIsReportedAndStartStops) {
+    setting(QStringLiteral("DBName"), QStringLiteral("Elsewhere"));
+    auto layer = fx.makeLayer();
+    sandbox.boxes.expect(
+        QStringLiteral("Database not found.\r\nIf you are trying to connect to an existing "
+                       "database then run the Database Configuration.\r\nTo create a new "
+                       "database or convert files from Pervasive run Tillora"));
+    EXPECT_FALSE(layer->InitDatabase());
+    EXPECT_EQ(sandbox.boxes.shown().at(0).style, 16);
+    EXPECT_EQ(traceLines().last(), QStringLiteral("Database Create"));
+    // Start-up asks again and stops there too, without touching any table.
+    sandbox.boxes.expect(DatabaseNotFoundText());
+    EXPECT_FALSE(layer->OpenAllTables());
+    EXPECT_FALSE(layer->Connected());
+}
+
+TEST_F(ConnectionTest, DatabaseNameComparesTrimmedAndWithoutCase) {
+    setting(QStringLiteral("DBName"), QStringLiteral("  vor "));
+    auto layer = fx.makeLayer();
+    EXPECT_TRUE(layer->InitDatabase());
+}
+
+TEST_F(ConnectionTest, BlankDatabaseNameIsNotFound) {
+    setting(QStringLiteral("DBName"), QString());
+    auto layer = fx.makeLayer();
+    sandbox.boxes.expect(DatabaseNotFoundText());
+    EXPECT_FALSE(layer->InitDatabase());
+}
+
+TEST_F(ConnectionTest, TrainingModeUsesTheTrainingDatabaseFile) {
+    fx.run.TrainingMode = true;
+    setting(QStringLiteral("TrainingDB"), QStringLiteral("Practice"));
+    auto layer = fx.makeLayer();
+    sandbox.boxes.expect(DatabaseNotFoundText());
+    EXPECT_FALSE(layer->InitDatabase());  // no Training.sqlite yet
+    EXPECT_EQ(layer->DatabaseName(), QStringLiteral("Training"));
+    EXPECT_EQ(traceLines().first(), QStringLiteral("Practice"));
+
+    SqliteEngine engine(sandbox.native(fx.dataFolder));
+    DbError e;
+    ASSERT_TRUE(engine.createDatabase(QStringLiteral("Training"), e));
+    EXPECT_TRUE(layer->InitDatabase());
+    EXPECT_TRUE(layer->Connect());
+}
+
+TEST_F(ConnectionTest, LocalModeUsesTheSafeFolderDatabase) {
+    fx.run.LocalSafeMode = true;
+    setting(QStringLiteral("Server"), QStringLiteral("BACKOFFICE\\SQL"));
+    sandbox.makeDir(QStringLiteral("C:\\vorsafe"));
+    auto layer = std::make_unique<RecordLayer>(sandbox.services, fx.run, fx.ini,
+                                               QStringLiteral("C:\\vorsafe"));
+    sandbox.boxes.expect(DatabaseNotFoundText());
+    EXPECT_FALSE(layer->InitDatabase());
+    EXPECT_EQ(layer->DatabaseName(), QStringLiteral("VORRemote"));
+    // The server becomes this computer's whatever the setting says.
+    EXPECT_EQ(layer->ServerName(), QStringLiteral("TILL1\\RIDOREZEZ"));
+
+    SqliteEngine engine(sandbox.native(QStringLiteral("C:\\vorsafe")));
+    DbError e;
+    ASSERT_TRUE(engine.createDatabase(QStringLiteral("VORRemote"), e));
+    EXPECT_TRUE(layer->InitDatabase());
+}
+
+// --- start-up sequence -----------------------------------------------------------------------
+
+TEST_F(ConnectionTest, EmptyCommonTableStopsTheStart) {
+    auto layer = fx.makeLayer();
+    EXPECT_FALSE(layer->OpenAllTables());
+    // The Common table was created on the way, empty.
+    ASSERT_TRUE(layer->TableExists(QStringLiteral("common")));
+    EXPECT_FALSE(layer->TableExists(QStringLiteral("invt")));
+    EXPECT_EQ(layer->StoreNumberText(), QString());
+    EXPECT_TRUE(sandbox.boxes.shown().empty());
+}
+
+TEST_F(ConnectionTest, StartCreatesTheStoreTablesFromTheCommonRow) {
+    DbFixture::Options o;
+    o.store = 7;
+    qv::test::Sandbox sb;
+    DbFixture seeded(sb, o);
+    ASSERT_TRUE(seeded.ok()) << seeded.error.toStdString();
+    RecordLayer& db = *seeded.layer;
+    EXPECT_EQ(db.StoreNumberText(), QStringLiteral("7"));
+    EXPECT_EQ(db.Slot(kInventoryTable)->tableName, QStringLiteral("invt7"));
+    EXPECT_EQ(db.Slot(kInventoryTable)->fileName, QStringLiteral("INVENTRY"));
+    EXPECT_EQ(db.Slot(kInventoryTable)->filePath, QStringLiteral("C:\\KT\\invt7.VOR"));
+    EXPECT_EQ(db.Slot(kInventoryTable)->label, QStringLiteral("Inventory"));
+    EXPECT_EQ(db.Slot(kUpcTable)->tableName, QStringLiteral("UPC7"));
+    EXPECT_EQ(db.Slot(kUpcTable)->label, QStringLiteral("UPC Lookup"));
+    EXPECT_TRUE(db.Slot(kInventoryTable)->opened);
+    EXPECT_TRUE(db.Slot(kUpcTable)->opened);
+    // The Common slot is emptied again by the second pass; the record stays.
+    EXPECT_EQ(db.Slot(kCommonTable)->tableName, QString());
+    EXPECT_EQ(db.Common.StoreNumber, 7);
+    EXPECT_EQ(db.Common.Cname.rtrimmed(), QStringLiteral("Harbour Wines & Spirits"));
+    EXPECT_FLOAT_EQ(db.Common.TaxRate1, 15.0f);
+
+    // The created table has its unique indexes: a second item with the same S/L is refused.
+    db.Inventory = DbFixture::Item(0);
+    ASSERT_TRUE(db.RecordOp(kInventoryTable, op::Insert, 0));
+    db.Inventory.RecordNum = 99;
+    db.Inventory.ItemID = QStringLiteral("OTHER");
+    db.Inventory.SL = QStringLiteral("10000000 ");
+    EXPECT_FALSE(db.RecordOp(kInventoryTable, op::Insert, 0));
+    EXPECT_EQ(db.InventoryRowCount(), std::optional<std::int64_t>(1));
+}
+
+TEST_F(ConnectionTest, OpeningAMissingTableCreatesIt) {
+    auto layer = fx.makeLayer();
+    ASSERT_TRUE(layer->InitDatabase());
+    TableSlot* slot = layer->Slot(kUpcTable);
+    slot->tableName = QStringLiteral("UPC9");
+    slot->createStatement = upc::CreateStatement(slot->tableName);
+    slot->indexStatements = upc::IndexStatements(slot->tableName);
+    EXPECT_TRUE(layer->OpenTable(kUpcTable));
+    EXPECT_TRUE(slot->opened);
+    EXPECT_TRUE(layer->TableExists(QStringLiteral("upc9")));
+    EXPECT_TRUE(sandbox.boxes.shown().empty());
+    // Its indexes came with it.
+    layer->Upc.UPC = QStringLiteral("123");
+    ASSERT_TRUE(layer->RecordOp(kUpcTable, op::Insert, 0));
+    layer->Upc.SL = QStringLiteral("OTHER");
+    EXPECT_FALSE(layer->RecordOp(kUpcTable, op::Insert, 0));
+}
+
+TEST_F(ConnectionTest, TableThatCannotBeOpenedIsReported) {
+    auto layer = fx.makeLayer();
+    ASSERT_TRUE(layer->InitDatabase());
+    TableSlot* slot = layer->Slot(kSpareTable);
+    slot->tableName = QStringLiteral("nosuch");
+    sandbox.boxes.expectAny();
+    EXPECT_FALSE(layer->OpenTable(kSpareTable));
+    ASSERT_EQ(sandbox.boxes.shown().size(), 1u);
+    EXPECT_EQ(sandbox.boxes.shown()[0].style, 0);
+    EXPECT_EQ(sandbox.boxes.shown()[0].text, QString::number(layer->LastError().number) +
+                                                 QStringLiteral("    Open Table Error    ") +
+                                                 layer->LastError().description + u'\r');
+    EXPECT_TRUE(layer->LastError().description.startsWith(QStringLiteral("Invalid object name")));
+    EXPECT_FALSE(slot->opened);
+    EXPECT_FALSE(layer->RecordOp(kSpareTable, op::GetFirst, -1));
+}
+
+TEST_F(ConnectionTest, BlankTableNameIsNotOpened) {
+    auto layer = fx.makeLayer();
+    ASSERT_TRUE(layer->InitDatabase());
+    EXPECT_FALSE(layer->OpenTable(kSpareTable));
+    EXPECT_TRUE(sandbox.boxes.shown().empty());
+}
+
+TEST_F(ConnectionTest, ExecuteSqlCountsRowsAndLogsFailures) {
+    qv::test::Sandbox sb;
+    DbFixture::Options o;
+    o.items = 5;
+    DbFixture seeded(sb, o);
+    ASSERT_TRUE(seeded.ok()) << seeded.error.toStdString();
+    seeded.run.UserID = QStringLiteral("ANN");
+    RecordLayer& db = *seeded.layer;
+    EXPECT_EQ(
+        db.ExecuteSql(QStringLiteral("UPDATE invt1 SET LinkItem = 'X1'  WHERE recordnum = 12")), 1);
+    EXPECT_EQ(db.ExecuteSql(QStringLiteral("UPDATE invt1 SET NoSuchColumn = 1")), 0);
+    const QStringList log = QString::fromUtf8(sb.readFile(QStringLiteral("C:\\KT\\PVSW.log")))
+                                .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(log.size(), 1);
+    EXPECT_TRUE(log[0].contains(
+        QStringLiteral(" ANN UPDATE invt1 SET NoSuchColumn = 1 [EXE FAIL] Description: ")))
+        << log[0].toStdString();
+    EXPECT_TRUE(log[0].endsWith(QStringLiteral(" Source: Quorvane SQLite")));
+    EXPECT_TRUE(log[0].contains(db.LastError().description));
+}
+
+TEST_F(ConnectionTest, ExecuteSqlDeleteOnInventoryWritesRecallLines) {
+    qv::test::Sandbox sb;
+    DbFixture::Options o;
+    o.items = 3;
+    DbFixture seeded(sb, o);
+    ASSERT_TRUE(seeded.ok()) << seeded.error.toStdString();
+    RecordLayer& db = *seeded.layer;
+    ASSERT_TRUE(db.GetInventoryByRecordNum(12));
+    EXPECT_EQ(db.ExecuteSql(QStringLiteral("DELETE FROM Invt1 WHERE RecordNum = 12")), 1);
+    const QStringList lines =
+        QString::fromUtf8(sb.readFile(QStringLiteral("C:\\KT\\DeleteRecall.txt")))
+            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("INSERT INTO invt1 VALUES('10000001'")));
+    // Lower-case statements are not recognised as inventory deletes.
+    EXPECT_EQ(db.ExecuteSql(QStringLiteral("delete from invt1 WHERE RecordNum = 13")), 1);
+    EXPECT_EQ(QString::fromUtf8(sb.readFile(QStringLiteral("C:\\KT\\DeleteRecall.txt")))
+                  .count(QStringLiteral("\r\n")),
+              2);
+}
+
+// --- faults of the database file ---------------------------------------------------------------
+
+TEST_F(ConnectionTest, FileThatIsNotADatabaseFailsToConnect) {
+    QFile f(sandbox.native(QStringLiteral("C:\\KT\\VOR.sqlite")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(QByteArray(4096, 'Z'));
+    f.close();
+    auto layer = fx.makeLayer();
+    sandbox.boxes.expect(QStringLiteral("Failed to connect to database. "));
+    EXPECT_FALSE(layer->OpenAllTables());
+    ASSERT_EQ(sandbox.boxes.shown().size(), 1u);
+    EXPECT_EQ(sandbox.boxes.shown()[0].title, QStringLiteral("Database Connection Error"));
+    EXPECT_EQ(sandbox.boxes.shown()[0].style, 16);
+    EXPECT_FALSE(layer->Connected());
+    EXPECT_FALSE(layer->RecordOp(kCommonTable, op::GetFirst, -1));
+}
+
+TEST(ConnectionFaults, ReadOnlyDatabaseReadsButRefusesWrites) {
+    qv::test::Sandbox sb;
+    DbFixture::Options o;
+    o.items = 4;
+    DbFixture seeded(sb, o);
+    ASSERT_TRUE(seeded.ok()) << seeded.error.toStdString();
+    seeded.layer.reset();
+    auto layer = seeded.makeLayer([](const QString& folder) -> std::unique_ptr<Engine> {
+        SqliteEngine::Options options;
+        options.readOnly = true;
+        return std::make_unique<SqliteEngine>(folder, options);
+    });
+    ASSERT_TRUE(layer->OpenAllTables());  // upgrade statements fail and are logged
+    ASSERT_TRUE(layer->OpenDataTables());
+    EXPECT_TRUE(layer->GetInventoryByRecordNum(13));
+    layer->Inventory.RecordNum = 50;
+    layer->Inventory.SL = QStringLiteral("NEW");
+    layer->Inventory.ItemID = QStringLiteral("NEW");
+    EXPECT_FALSE(layer->RecordOp(kInventoryTable, op::Insert, 0));
+    ASSERT_TRUE(layer->GetInventoryByRecordNum(13));
+    layer->Inventory.QZV1 = 9;
+    EXPECT_FALSE(layer->RecordOp(kInventoryTable, op::Update, 0));
+    EXPECT_EQ(layer->ExecuteSql(QStringLiteral("UPDATE invt1 SET QZV1 = 1")), 0);
+    EXPECT_EQ(layer->InventoryRowCount(), std::optional<std::int64_t>(4));
+    ASSERT_TRUE(layer->GetInventoryByRecordNum(13));
+    EXPECT_EQ(layer->Inventory.QZV1, 0);
+    EXPECT_TRUE(
+        sb.readFile(QStringLiteral("C:\\KT\\PVSW.log")).contains("UPDATE invt1 SET QZV1 = 1"));
+}
+
+TEST(ConnectionFaults, LockedDatabaseWaitsThenFailsClearly) {
+    qv::test::Sandbox sb;
+    DbFixture::Options o;
+    o.items = 2;
+    DbFixture seeded(sb, o);
+    ASSERT_TRUE(seeded.ok()) << seeded.error.toStdString();
+    seeded.layer.reset();
+    auto layer = seeded.makeLayer([](const QString& folder) -> std::unique_ptr<Engine> {
+        SqliteEngine::Options options;
+        options.busyTimeoutMs = 300;
+        return std::make_unique<SqliteEngine>(folder, options);
+    });
+    ASSERT_TRUE(layer->OpenAllTables());
+    ASSERT_TRUE(layer->OpenDataTables());
+
+    // Another workstation holds a write lock.
+    SqliteEngine other(sb.native(seeded.dataFolder));
+    DbError e;
+    ConnectParams p;
+    p.database = QStringLiteral("VOR");
+    ASSERT_TRUE(other.connect(p, e));
+    ASSERT_TRUE(other.beginTransaction(e));
+    ASSERT_TRUE(other.execute(QStringLiteral("UPDATE invt1 SET QZV2 = 1 WHERE RecordNum = 11"), e));
+
+    layer->Inventory = DbFixture::Item(5);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(layer->RecordOp(kInventoryTable, op::Insert, 0));
+    EXPECT_GE(timer.elapsed(), 250);
+    EXPECT_TRUE(
+        layer->LastError().description.contains(QStringLiteral("lock"), Qt::CaseInsensitive))
+        << layer->LastError().description.toStdString();
+
+    ASSERT_TRUE(other.rollback(e));
+    EXPECT_TRUE(layer->RecordOp(kInventoryTable, op::Insert, 0));
+    EXPECT_EQ(layer->InventoryRowCount(), std::optional<std::int64_t>(3));
+}
+
+}  // namespace

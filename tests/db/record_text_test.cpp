@@ -1,0 +1,105 @@
+// Text rules of the record layer: fixed-width fields, SqlSafeText and the literals built from
+// sanitised values.
+
+#include "db/fixed_text.h"
+#include "db/sql_text.h"
+#include "tests/db/db_test_util.h"
+
+#include <gtest/gtest.h>
+
+using namespace qv::db;
+
+namespace {
+
+TEST(FixedText, AlwaysHoldsItsWidth) {
+    FixedText<8> sl;
+    EXPECT_EQ(sl.str(), QStringLiteral("        "));
+    sl = QStringLiteral("A1");
+    EXPECT_EQ(sl.str(), QStringLiteral("A1      "));
+    sl = QStringLiteral("123456789012");
+    EXPECT_EQ(sl.str(), QStringLiteral("12345678"));
+    EXPECT_TRUE(sl.isFull());
+    sl = QString();
+    EXPECT_TRUE(sl.isBlank());
+}
+
+TEST(FixedText, CutNeverSplitsASurrogatePair) {
+    FixedText<3> f;
+    f = QStringLiteral("ab") + QString::fromUcs4(U"\U0001F37A") + QStringLiteral("c");
+    EXPECT_EQ(f.str(), QStringLiteral("ab "));
+    EXPECT_EQ(f.str().size(), 3);
+}
+
+TEST(FixedText, TrimsKeepInnerBlanks) {
+    FixedText<10> f;
+    f = QStringLiteral("  A B");
+    EXPECT_EQ(f.rtrimmed(), QStringLiteral("  A B"));
+    EXPECT_EQ(f.trimmed(), QStringLiteral("A B"));
+}
+
+TEST(SqlSafeText, TextWithoutApostropheIsUnchanged) {
+    EXPECT_EQ(SqlSafeText(QStringLiteral("ABC, DEF  "), true, 0), QStringLiteral("ABC, DEF  "));
+}
+
+TEST(SqlSafeText, NulMakesBlanksOfTheSameLength) {
+    const QString withNul = QStringLiteral("AB") + QChar(0) + QStringLiteral("C'D");
+    EXPECT_EQ(SqlSafeText(withNul, true, 0), QStringLiteral("      "));
+}
+
+TEST(SqlSafeText, AlreadyDoubledApostrophesAreLeftAlone) {
+    EXPECT_EQ(SqlSafeText(QStringLiteral("O''BRIEN'S, X"), true, 0),
+              QStringLiteral("O''BRIEN'S, X"));
+}
+
+TEST(SqlSafeText, FirstSegmentsDoubleAndCompact) {
+    // Segments 1 to 3: apostrophe doubled, the blank after the comma removed (limit 0).
+    EXPECT_EQ(SqlSafeText(QStringLiteral("O'BRIEN, JOE  "), true, 0),
+              QStringLiteral("O''BRIEN,JOE"));
+}
+
+TEST(SqlSafeText, LaterSegmentsBlankTheApostrophe) {
+    EXPECT_EQ(SqlSafeText(QStringLiteral("O'BRIEN, JOE"), false, 0),
+              QStringLiteral("O BRIEN, JOE"));
+}
+
+TEST(SqlSafeText, CompactsOnlyWhenOverTheLimit) {
+    EXPECT_EQ(SqlSafeText(QStringLiteral("JOE'S,  BAR"), true, 30), QStringLiteral("JOE''S,  BAR"));
+    // Over the limit: ", " to "," first, then each pair of blanks to one, one pass each, so
+    // four blanks after the comma end as two; the trailing comma goes.
+    EXPECT_EQ(SqlSafeText(QStringLiteral("JOE'S,    BAR,"), true, 5),
+              QStringLiteral("JOE''S,  BAR"));
+}
+
+TEST(SqlSafeText, TrimsOnlyBlanks) {
+    EXPECT_EQ(SqlSafeText(QStringLiteral("\tA'B  "), true, 10), QStringLiteral("\tA''B"));
+}
+
+TEST(LiteralBody, KeepsPairsAndDoublesStrayApostrophes) {
+    EXPECT_EQ(LiteralBody(u"O''BRIEN"), QStringLiteral("O''BRIEN"));
+    EXPECT_EQ(LiteralBody(u"''x' OR '1'='1"), QStringLiteral("''x'' OR ''1''=''1"));
+    EXPECT_EQ(LiteralBody(u"ABC'"), QStringLiteral("ABC''"));
+    EXPECT_EQ(LiteralBody(QStringView(QStringLiteral("A") + QChar(0))), QStringLiteral("A "));
+}
+
+TEST(LiteralBody, ResultNeverEndsALiteralEarly) {
+    // Whatever the text, the body has its apostrophes in pairs only.
+    for (const QString& s : {QStringLiteral("'"), QStringLiteral("'''"), QStringLiteral("a''b'c"),
+                             QStringLiteral("''''x'")}) {
+        const QString body = LiteralBody(s);
+        int run = 0;
+        for (QChar c : body + u'x') {
+            if (c == u'\'') {
+                ++run;
+            } else {
+                EXPECT_EQ(run % 2, 0) << body.toStdString();
+                run = 0;
+            }
+        }
+    }
+}
+
+TEST(QuoteRaw, DoublesEveryApostrophe) {
+    EXPECT_EQ(QuoteRaw(u"a''b'"), QStringLiteral("a''''b''"));
+}
+
+}  // namespace
