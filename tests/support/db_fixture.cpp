@@ -1,6 +1,7 @@
 #include "tests/support/db_fixture.h"
 
 #include "db/sqlite_engine.h"
+#include "db/store_builder.h"
 
 namespace qv::test {
 
@@ -120,33 +121,23 @@ void DbFixture::build() {
         return;
     }
     layer = makeLayer();
-    if (!layer->InitDatabase()) {
-        error = QStringLiteral("InitDatabase failed");
-        return;
-    }
-    layer->PrepareCommonTable();
     if (!options.commonRow) {
-        return;
-    }
-    if (!layer->OpenTable(db::kCommonTable) || !fillCommon(*layer)) {
-        error = QStringLiteral("Common row: ") + layer->LastError().description;
-        return;
-    }
-    if (!layer->OpenAllTables() || !layer->OpenDataTables()) {
-        error = QStringLiteral("Opening the tables failed: ") + layer->LastError().description;
-        return;
-    }
-    if (options.items > 0) {
-        if (!fillItems(*layer)) {
+        if (!layer->InitDatabase()) {
+            error = QStringLiteral("InitDatabase failed");
             return;
         }
-        if (!layer->OpenDataTables()) {
-            error = QStringLiteral("Reopening the tables failed");
-        }
+        layer->PrepareCommonTable();
+        return;
     }
+    std::vector<db::StoreItem> items;
+    items.reserve(static_cast<std::size_t>(options.items));
+    for (int i = 0; i < options.items; ++i) {
+        items.push_back({Item(i), UpcFor(i)});
+    }
+    error = db::FillStore(*layer, common(), items);
 }
 
-bool DbFixture::fillCommon(db::RecordLayer& l) {
+db::CommonRecord DbFixture::common() const {
     db::CommonRecord c;
     c.ProgramVersion = QStringLiteral("9.1");
     c.DupID = QStringLiteral("1");
@@ -160,31 +151,7 @@ bool DbFixture::fillCommon(db::RecordLayer& l) {
     c.TaxRate2 = 5.0f;
     c.CCountry = QStringLiteral("New Zealand");
     c.CountryID = 64;
-    l.Common = c;
-    return l.RecordOp(db::kCommonTable, db::op::Insert, 0);
-}
-
-bool DbFixture::fillItems(db::RecordLayer& l) {
-    db::DbError e;
-    if (!l.engine()->beginTransaction(e)) {
-        error = QStringLiteral("begin: ") + e.description;
-        return false;
-    }
-    for (int i = 0; i < options.items; ++i) {
-        l.Inventory = Item(i);
-        l.Upc = UpcFor(i);
-        if (!l.RecordOp(db::kInventoryTable, db::op::Insert, 0) ||
-            !l.RecordOp(db::kUpcTable, db::op::Insert, 0)) {
-            error = QStringLiteral("item %1: ").arg(i) + l.LastError().description;
-            l.engine()->rollback(e);
-            return false;
-        }
-    }
-    if (!l.engine()->commit(e)) {
-        error = QStringLiteral("commit: ") + e.description;
-        return false;
-    }
-    return true;
+    return c;
 }
 
 }  // namespace qv::test

@@ -56,8 +56,7 @@ public:
 
 private:
     void build();
-    bool fillCommon(db::RecordLayer& l);
-    bool fillItems(db::RecordLayer& l);
+    db::CommonRecord common() const;
 };
 
 }  // namespace qv::test

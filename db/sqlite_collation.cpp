@@ -1,0 +1,110 @@
+#include "db/sqlite_collation.h"
+
+#include "db/sqlite_types.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <array>
+
+namespace qv::db {
+
+namespace {
+
+constexpr std::array<unsigned char, 256> makeWeights() {
+    std::array<unsigned char, 256> w{};
+    for (int i = 0; i < 256; ++i) {
+        w[i] = static_cast<unsigned char>(i >= 'A' && i <= 'Z' ? i + ('a' - 'A') : i);
+    }
+    return w;
+}
+
+constexpr std::array<unsigned char, 256> kWeights = makeWeights();
+
+int collate(void*, int lengthA, const void* a, int lengthB, const void* b) {
+    return msciCompare(static_cast<const unsigned char*>(a), lengthA,
+                       static_cast<const unsigned char*>(b), lengthB);
+}
+
+void storeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (argc != 2) {
+        sqlite3_result_error(context, "qv_store needs a value and a column type", -1);
+        return;
+    }
+    const RawValue raw = fromSqliteValue(argv[0]);
+    const auto* declared = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    const ColumnType type = ColumnType::parse(declared);
+    Value value;
+    switch (raw.type) {
+        case RawValue::Type::Integer:
+            value = Value::integer(raw.i);
+            break;
+        case RawValue::Type::Real:
+            value = Value::real(raw.d);
+            break;
+        case RawValue::Type::Text:
+        case RawValue::Type::Blob:
+            value = Value::text(QString::fromUtf8(raw.bytes));
+            break;
+        case RawValue::Type::Null:
+            break;
+    }
+    RawValue out;
+    DbError error;
+    if (!storeValue(value, false, type, QString(), out, error)) {
+        // The engine reads the number back from the bracketed prefix.
+        const QByteArray message =
+            QStringLiteral("[%1] %2").arg(error.number).arg(error.description).toUtf8();
+        sqlite3_result_error(context, message.constData(), static_cast<int>(message.size()));
+        return;
+    }
+    resultRaw(context, out);
+}
+
+}  // namespace
+
+unsigned char msciWeight(unsigned char byte) {
+    return kWeights[byte];
+}
+
+int msciCompare(const unsigned char* a, int lengthA, const unsigned char* b, int lengthB) {
+    const int n = std::min(lengthA, lengthB);
+    for (int i = 0; i < n; ++i) {
+        const int wa = kWeights[a[i]];
+        const int wb = kWeights[b[i]];
+        if (wa != wb) {
+            return wa < wb ? -1 : 1;
+        }
+    }
+    // The shorter text counts as padded with blanks: compare the longer one's tail with them.
+    const int blank = kWeights[' '];
+    if (lengthA > n) {
+        for (int i = n; i < lengthA; ++i) {
+            const int w = kWeights[a[i]];
+            if (w != blank) {
+                return w < blank ? -1 : 1;
+            }
+        }
+    } else {
+        for (int i = n; i < lengthB; ++i) {
+            const int w = kWeights[b[i]];
+            if (w != blank) {
+                return w < blank ? 1 : -1;
+            }
+        }
+    }
+    return 0;
+}
+
+int registerEngineExtensions(sqlite3* db) {
+    int rc =
+        sqlite3_create_collation_v2(db, kCollationName, SQLITE_UTF8, nullptr, &collate, nullptr);
+    if (rc != SQLITE_OK) {
+        return rc;
+    }
+    rc = sqlite3_create_function_v2(db, "qv_store", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                    &storeFunction, nullptr, nullptr, nullptr);
+    return rc;
+}
+
+}  // namespace qv::db
