@@ -1,0 +1,288 @@
+#pragma once
+
+// Shared set-up of the wizard tests: a store database with generated stock and a root item
+// (a case of lager), the wizard's context over it, a scripted item pick and a script of the
+// dialogs the wizard shows. Dialog steps press the dialogs' own controls, found by object name.
+
+#include "db/record_layer.h"
+#include "settings/country_settings.h"
+#include "tests/support/db_fixture.h"
+#include "tests/support/sandbox.h"
+#include "wizard/frm_break_down.h"
+#include "wizard/frm_main.h"
+#include "wizard/frm_pack_qty.h"
+#include "wizard/frm_upc.h"
+#include "wizard/wizard_context.h"
+
+#include <gtest/gtest.h>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <array>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <vector>
+
+// Shows QString values as text in test failures.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace qv::test {
+
+// A unit file with the three units the tests use.
+inline void WriteUnitFile(Sandbox& sb) {
+    sb.writeFile(QStringLiteral("C:\\KT\\uom.vor"),
+                 "[CODE]1[LABEL]EA[DESC]Each\r\n[CODE]3[LABEL]CS[DESC]Case\r\n"
+                 "[CODE]4[LABEL]PK[DESC]Pack\r\n");
+}
+
+// Answers the dialogs the wizard shows, in order. A dialog the script does not expect fails the
+// test and is left unanswered (which the wizard takes as closed).
+class DialogScript {
+public:
+    using Step = std::function<void(QDialog&)>;
+
+    DialogScript& on(const QString& objectName, Step step) {
+        steps_.push_back({objectName, std::move(step)});
+        return *this;
+    }
+
+    void run(QDialog& dialog) {
+        shown_.push_back(dialog.objectName());
+        if (steps_.empty() || steps_.front().name != dialog.objectName()) {
+            ADD_FAILURE() << "unexpected dialog " << dialog.objectName().toStdString()
+                          << (steps_.empty()
+                                  ? std::string(" (script finished)")
+                                  : " (expected " + steps_.front().name.toStdString() + ")");
+            return;
+        }
+        const Step step = steps_.front().step;
+        steps_.pop_front();
+        step(dialog);
+    }
+
+    bool finished() const { return steps_.empty(); }
+    const std::vector<QString>& shown() const { return shown_; }
+
+private:
+    struct Entry {
+        QString name;
+        Step step;
+    };
+    std::deque<Entry> steps_;
+    std::vector<QString> shown_;
+};
+
+template <class T>
+T* child(QWidget& w, const QString& name) {
+    T* c = w.findChild<T*>(name);
+    EXPECT_NE(c, nullptr) << "no control " << name.toStdString() << " on "
+                          << w.objectName().toStdString();
+    return c;
+}
+
+// "Order by" and "Sell by" as a user sets them, then "F10 Accept".
+inline DialogScript::Step BreakDownStep(bool orderByCase, std::array<bool, 3> sell) {
+    return [=](QDialog& d) {
+        auto& f = dynamic_cast<FrmBreakDown&>(d);
+        f.Form_Activate();  // what showing the dialog does
+        child<QRadioButton>(f, orderByCase ? "Option1_0" : "Option1_1")->click();
+        for (int i = 0; i < 3; ++i) {
+            QCheckBox* box = child<QCheckBox>(f, QStringLiteral("Check1_%1").arg(i));
+            if (!box->isHidden()) {
+                box->setChecked(sell[i]);
+            }
+        }
+        child<QPushButton>(f, "CmdAccept_0")->click();
+    };
+}
+
+inline DialogScript::Step CancelBreakDownStep() {
+    return [](QDialog& d) { child<QPushButton>(d, "CmdAccept_1")->click(); };
+}
+
+// Checks the question, types the number and presses " Accept".
+inline DialogScript::Step QuantityStep(const QString& question, const QString& typed) {
+    return [=](QDialog& d) {
+        auto& q = dynamic_cast<FrmPackQty&>(d);
+        EXPECT_EQ(q.question(), question);
+        child<QLineEdit>(q, "Text1")->setText(typed);
+        child<QPushButton>(q, "Command1")->click();
+        EXPECT_TRUE(q.Number().has_value())
+            << "the quantity " << typed.toStdString() << " was not taken";
+    };
+}
+
+inline DialogScript::Step UpcStep(const QString& typed, bool accept = true) {
+    return [=](QDialog& d) {
+        child<QLineEdit>(d, "TxtUPC")->setText(typed);
+        child<QPushButton>(d, accept ? "CmdExit_1" : "CmdExit_0")->click();
+    };
+}
+
+// The main form, driven by a test function while ShowMainForm would have it on screen.
+inline DialogScript::Step MainFormStep(std::function<void(FrmMain&)> act) {
+    return [act = std::move(act)](QDialog& d) { act(dynamic_cast<FrmMain&>(d)); };
+}
+
+struct WizardWorld {
+    static constexpr std::int32_t kRootRecordNum = 100;
+
+    // The case the tests link: 24 bottles bought by the case, average cost 30.00.
+    static db::InventoryRecord Root() {
+        db::InventoryRecord r;
+        r.SL = QStringLiteral("5000001 ");
+        r.ItemID = QStringLiteral("CASE-LAGER");
+        r.Description = QStringLiteral("HARBOUR LAGER 24 X 330ML");
+        r.SubDescription = QStringLiteral("24PK");
+        r.ReorderFlag = QStringLiteral("Y");
+        r.VendorCode = QStringLiteral("V200");
+        r.Price = Currency::fromUnits(45);
+        r.Cost = Currency::fromUnits(30);
+        r.AvgCost = Currency::fromUnits(30);
+        r.QtyOnHand = 10;
+        r.MinQ = 2;
+        r.MaxQ = 20;
+        r.QTYINPACK = 1;
+        r.TaxCode = QStringLiteral("A");
+        r.DeptCode = QStringLiteral("BEER");
+        r.Poll = QStringLiteral("Y");
+        r.UOM = QStringLiteral("CS");
+        r.RecordNum = kRootRecordNum;
+        return r;
+    }
+    static QString RootUpc() { return QStringLiteral("9412345000019"); }
+
+    explicit WizardWorld(int items = 30, bool withRoot = true, bool rootUpc = true)
+        : fx(sb, options(items)),
+          country(sb.services, fx.run),
+          ctx{sb.services,
+              fx.run,
+              *fx.layer,
+              country,
+              fx.dataFolder,
+              [this] { return nextPick(); },
+              0,
+              [this](QDialog& d) { script.run(d); }} {
+        EXPECT_TRUE(fx.ok()) << fx.error.toStdString();
+        if (withRoot && fx.ok()) {
+            EXPECT_TRUE(insertItem(Root(), rootUpc ? RootUpc() : QString()));
+        }
+    }
+
+    db::RecordLayer& layer() { return *fx.layer; }
+    RunValues& run() { return fx.run; }
+
+    // The program started with "UID=" and the root's record number.
+    void startWithRoot() {
+        run().SelectedItemID = QString::number(kRootRecordNum);
+        ctx.startRecordNum = kRootRecordNum;
+    }
+
+    QString nextPick() {
+        if (picks.empty()) {
+            ADD_FAILURE() << "the item lookup was opened once more than expected";
+            return {};
+        }
+        const QString sl = picks.front();
+        picks.pop_front();
+        return sl;
+    }
+
+    bool insertItem(const db::InventoryRecord& item, const QString& upc = {}) {
+        layer().Inventory = item;
+        if (!layer().RecordOp(db::kInventoryTable, db::op::Insert, 0)) {
+            return false;
+        }
+        if (upc.isEmpty()) {
+            return true;
+        }
+        db::UpcRecord u;
+        u.SL = item.SL.str();
+        u.UPC = upc;
+        u.POLL = QStringLiteral("Y");
+        u.InvUID = item.RecordNum;
+        layer().Upc = u;
+        return layer().RecordOp(db::kUpcTable, db::op::Insert, 0);
+    }
+
+    // A second connection, as another program would see the database.
+    db::RecordLayer& checker() {
+        if (!checker_) {
+            checker_ = fx.makeLayer();
+            EXPECT_TRUE(checker_->OpenAllTables() && checker_->OpenDataTables());
+        }
+        return *checker_;
+    }
+
+    std::optional<db::InventoryRecord> rowBySl(const QString& sl) {
+        db::RecordLayer& c = checker();
+        const std::int32_t n = c.GetInventoryBySL(sl, false);
+        if (n == 0) {
+            return std::nullopt;
+        }
+        return c.Inventory;
+    }
+
+    std::optional<db::InventoryRecord> rowByNum(std::int32_t recordNum) {
+        db::RecordLayer& c = checker();
+        if (!c.GetInventoryByRecordNum(recordNum)) {
+            return std::nullopt;
+        }
+        return c.Inventory;
+    }
+
+    std::vector<db::UpcRecord> upcRows(std::int32_t invUid) {
+        db::RecordLayer& c = checker();
+        QString sql =
+            QStringLiteral("SELECT * FROM UPC1 WHERE InvUID = ") + QString::number(invUid);
+        std::vector<db::UpcRecord> rows;
+        if (!c.RecordOp(db::kUpcTable, db::op::BySQL, 0, false, false, sql)) {
+            return rows;
+        }
+        db::RowSet* rs = c.CurrentRow(db::kUpcTable);
+        while (rs && !rs->eof()) {
+            db::UpcRecord u;
+            u.SL = rs->value(0).toText();
+            u.UPC = rs->value(1).toText();
+            u.LABEL = rs->value(2).toText();
+            u.POLL = rs->value(3).toText();
+            u.InvUID = static_cast<std::int32_t>(rs->value(4).toInteger());
+            rows.push_back(u);
+            rs->moveNext();
+        }
+        return rows;
+    }
+
+    std::int64_t inventoryCount() { return checker().InventoryRowCount().value_or(-1); }
+
+    QString logFile() const {
+        return sb.readFile(sb.app.programFolder + QStringLiteral("/QZV.txt"));
+    }
+
+    Sandbox sb;
+    DbFixture fx;
+    CountrySettings country;
+    DialogScript script;
+    std::deque<QString> picks;
+    WizardContext ctx;
+
+private:
+    static DbFixture::Options options(int items) {
+        DbFixture::Options o;
+        o.items = items;
+        return o;
+    }
+    std::unique_ptr<db::RecordLayer> checker_;
+};
+
+}  // namespace qv::test

@@ -1,0 +1,90 @@
+#include "wizard/frm_upc.h"
+
+#include "settings/form_helpers.h"
+#include "settings/function_keys.h"
+#include "wizard/item_linker.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qv {
+
+FrmUPC::FrmUPC(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FrmUPC"));
+    setWindowTitle(QStringLiteral("UPC"));
+    setModal(true);
+
+    Label1_ = new QLabel(
+        QStringLiteral("No UPC on Record for this Item. Please enter UPC if available"), this);
+    Label1_->setObjectName(QStringLiteral("Label1"));
+    Label1_->setWordWrap(true);
+    TxtUPC_ = new QLineEdit(this);
+    TxtUPC_->setObjectName(QStringLiteral("TxtUPC"));
+    TxtUPC_->setMaxLength(15);
+    CmdExit_[1] = new QPushButton(QStringLiteral("Accept"), this);
+    CmdExit_[0] = new QPushButton(QStringLiteral("Esc Cancel"), this);
+    for (int i = 0; i < 2; ++i) {
+        CmdExit_[i]->setObjectName(QStringLiteral("CmdExit_%1").arg(i));
+        CmdExit_[i]->setAutoDefault(false);
+        connect(CmdExit_[i], &QPushButton::clicked, this, [this, i] { CmdExit_Click(i); });
+    }
+
+    // The layout scales the controls with the window.
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(CmdExit_[1]);
+    buttons->addWidget(CmdExit_[0]);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1_);
+    layout->addWidget(TxtUPC_);
+    layout->addLayout(buttons);
+
+    TxtUPC_->clear();
+    ApplyFormFonts(this);
+}
+
+QString FrmUPC::AcceptedUpc(const QString& typed) {
+    return ValidUpc(typed).value_or(QString());
+}
+
+void FrmUPC::CmdExit_Click(int index) {
+    if (index == 1) {
+        result_ = AcceptedUpc(TxtUPC_->text());
+        accept();
+    } else {
+        reject();
+    }
+}
+
+void FrmUPC::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_F10:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (event->modifiers() == Qt::NoModifier || event->key() == Qt::Key_Enter) {
+                CmdExit_Click(1);
+                return;
+            }
+            break;
+        case Qt::Key_Escape:
+            CmdExit_Click(0);
+            return;
+        default:
+            if (PressFunctionKeyButton(this, event)) {
+                return;
+            }
+            break;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void FrmUPC::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    TxtUPC_->setFocus();
+}
+
+}  // namespace qv
