@@ -1,0 +1,729 @@
+#include "tests/lookup/lookup_fixture.h"
+
+#include <QHeaderView>
+
+#include <algorithm>
+#include <memory>
+
+// The search and paging engine against a real embedded store of a few hundred items, its grid
+// on an offscreen table. Expected orders come from one ordered statement over the whole table;
+// the engine must reproduce them page by page and row by row.
+
+namespace qv::test {
+namespace {
+
+using namespace lookup_text;
+
+// One store shared by the tests that only read it.
+class LookupEngineTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        sandbox_ = new Sandbox;
+        store_ = new LookupStore(*sandbox_);
+    }
+    static void TearDownTestSuite() {
+        delete store_;
+        delete sandbox_;
+        store_ = nullptr;
+        sandbox_ = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(store_->error.isEmpty()) << store_->error.toStdString();
+        sandbox_->boxes.clear();
+        store_->db.run.InventorySearchBy = 0;
+        rig_ = std::make_unique<LookupRig>(*store_);
+    }
+    void TearDown() override {
+        EXPECT_TRUE(sandbox_->boxes.allAnswered()) << "a message that was expected never came";
+    }
+
+    Sandbox& sb() { return *sandbox_; }
+    LookupStore& store() { return *store_; }
+    LookupRig& rig() { return *rig_; }
+    LookupEngine& engine() { return rig_->engine; }
+    GridControl& grid() { return rig_->grid; }
+    LookupSession& session() { return rig_->session; }
+
+    // The stored S/L code of a row without its trailing blanks ("" for a blank row).
+    QString codeAt(int row) const {
+        const QString cell = rig_->grid.TextMatrix(row, 2);
+        return cell.trimmed().isEmpty() ? QString() : db::RTrim(SlFromDisplay(cell));
+    }
+    QStringList pageCodes() const {
+        QStringList out;
+        for (int r = 1; r < rig_->grid.Rows(); ++r) {
+            out << codeAt(r);
+        }
+        return out;
+    }
+    static QStringList nonBlank(QStringList list) {
+        list.removeAll(QString());
+        return list;
+    }
+    int boxCount() const { return static_cast<int>(sandbox_->boxes.shown().size()); }
+    const ShownBox& lastBox() const { return sandbox_->boxes.shown().back(); }
+
+    static Sandbox* sandbox_;
+    static LookupStore* store_;
+    std::unique_ptr<LookupRig> rig_;
+};
+
+Sandbox* LookupEngineTest::sandbox_ = nullptr;
+LookupStore* LookupEngineTest::store_ = nullptr;
+
+// --- columns and grid ------------------------------------------------------------------------
+
+TEST_F(LookupEngineTest, GridIsLaidOutFromTheInventoryColumns) {
+    const QStringList captions = {"Description", "SubDesc.",  " S/L", "Item ID",
+                                  "UPC Code",    "Dept Code", "",     "F9 Vendor",
+                                  "Quantity",    "Price",     ""};
+    const int widths[] = {2400, 1500, 800, 1500, 1200, 1000, 0, 1000, 700, 700, 0};
+    ASSERT_EQ(grid().Cols(), 11);
+    EXPECT_EQ(grid().Rows(), 15);
+    for (int c = 0; c < 11; ++c) {
+        EXPECT_EQ(grid().TextMatrix(0, c), captions[c]) << c;
+        EXPECT_EQ(rig().table->isColumnHidden(c), widths[c] == 0) << c;
+        if (widths[c] > 0) {
+            EXPECT_EQ(rig().table->columnWidth(c), TwipsToPixels(widths[c])) << c;
+        }
+        EXPECT_EQ(grid().ColAlignment(c), 1) << c;
+    }
+    EXPECT_EQ(rig().table->horizontalHeader()->height(), TwipsToPixels(700));
+    EXPECT_TRUE(grid().WordWrap());
+    EXPECT_EQ(session().slColumn, 2);
+    EXPECT_EQ(session().descriptionColumn, 0);
+    EXPECT_EQ(session().quantityColumn, 8);
+    EXPECT_EQ(session().priceColumn, 9);
+    EXPECT_EQ(session().lookupType, kInventoryLookup);
+}
+
+TEST_F(LookupEngineTest, RowShowsEveryColumnOfTheItem) {
+    engine().SetSortColumn(2);
+    engine().SearchPosition("10000000");
+    const db::InventoryRecord item = DbFixture::Item(0);
+    EXPECT_EQ(grid().TextMatrix(1, 0), item.Description.rtrimmed());
+    EXPECT_EQ(grid().TextMatrix(1, 1), item.SubDescription.rtrimmed());
+    EXPECT_EQ(grid().TextMatrix(1, 2), "1000000.0");
+    EXPECT_EQ(grid().TextMatrix(1, 3), "KW-000000");
+    EXPECT_EQ(grid().TextMatrix(1, 4), DbFixture::UpcCode(0));
+    EXPECT_EQ(grid().TextMatrix(1, 5), "BEER");
+    EXPECT_EQ(grid().TextMatrix(1, 6), "");  // the department name column never takes text
+    EXPECT_EQ(grid().TextMatrix(1, 7), "V100");
+    EXPECT_EQ(grid().TextMatrix(1, 8), "0");
+    EXPECT_EQ(grid().TextMatrix(1, 9), "1.99");
+    EXPECT_EQ(grid().TextMatrix(2, 8), "13");  // item 1: 13 on hand
+}
+
+TEST_F(LookupEngineTest, ItemWithoutUpcShowsAnEmptyUpcCell) {
+    engine().SearchPosition("SHORT CODE ITEM");
+    ASSERT_EQ(grid().TextMatrix(1, 0), "SHORT CODE ITEM");
+    EXPECT_EQ(grid().TextMatrix(1, 4), "");
+}
+
+TEST_F(LookupEngineTest, WithdrawnUpcCodesAreNotShown) {
+    engine().SearchPosition("AAA FIRST");
+    ASSERT_EQ(grid().TextMatrix(1, 0), "AAA FIRST");
+    EXPECT_EQ(grid().TextMatrix(1, 4), "000000000002");
+}
+
+TEST_F(LookupEngineTest, ReservedCodesAreShownWithoutThePoint) {
+    engine().SetSortColumn(2);
+    engine().SearchPosition("~ROA");
+    EXPECT_EQ(grid().TextMatrix(1, 2), "~ROA    ");
+    EXPECT_EQ(grid().TextMatrix(1, 0), "ROA ACCOUNT PAYMENT");
+}
+
+// --- first fill --------------------------------------------------------------------------------
+
+TEST_F(LookupEngineTest, FirstFillShowsTheFirstPageWithoutDeletedItems) {
+    const QStringList all = store().listed("Description", "Description, SL");
+    ASSERT_TRUE(engine().FirstFill());
+    EXPECT_EQ(rig().descriptions(), all.mid(0, 14));
+    EXPECT_EQ(grid().TextMatrix(1, 0), "AAA FIRST");  // "AAA DELETED" sorts before it
+    EXPECT_EQ(grid().Row(), 1);
+    EXPECT_TRUE(session().atTop);
+    EXPECT_EQ(boxCount(), 0);
+}
+
+TEST_F(LookupEngineTest, FirstFillOnTheShownFirstPageReadsNothingAgain) {
+    ASSERT_TRUE(engine().FirstFill());
+    const QString before = store().db.layer->LastStatement();
+    grid().setTextMatrix(14, 0, "marker");  // a re-read would overwrite it
+    ASSERT_TRUE(engine().FirstFill());
+    EXPECT_EQ(grid().TextMatrix(14, 0), "marker");
+    EXPECT_EQ(store().db.layer->LastStatement(), before);
+}
+
+TEST_F(LookupEngineTest, StopEndsAFillAfterTheCurrentRow) {
+    int rows = 0;
+    engine().betweenRows = [&] {
+        if (++rows == 4) {
+            session().stopRequested = true;
+        }
+    };
+    ASSERT_TRUE(engine().FirstFill());
+    EXPECT_EQ(nonBlank(rig().descriptions()).size(), 4);
+    EXPECT_TRUE(grid().RowIsBlank(5));
+}
+
+TEST_F(LookupEngineTest, SortColumnsStartAtTheirFirstItem) {
+    struct Case {
+        int column;
+        const char* order;
+        const char* label;
+    };
+    for (const Case& c :
+         {Case{1, "SubDescription, SL", "--SubDescription"}, Case{2, "SL", "--SL"},
+          Case{3, "ltrim(ItemID), ItemID", "--Item ID"}, Case{5, "DeptCode, ItemID", "--Dept Code"},
+          Case{7, "VendorCode, SL", "---Vendor"}}) {
+        ASSERT_TRUE(engine().SetSortColumn(c.column)) << c.column;
+        EXPECT_EQ(session().padLabel, c.label);
+        EXPECT_EQ(store().db.run.InventorySearchBy, c.column);
+        ASSERT_TRUE(engine().FirstFill()) << c.column;
+        EXPECT_EQ(pageCodes(), store().listed("SL", c.order).mid(0, 14)) << c.order;
+    }
+}
+
+TEST_F(LookupEngineTest, NothingToShowGivesNoMatchingData) {
+    Sandbox empty;
+    LookupStore none(empty, 0);
+    ASSERT_TRUE(none.db.ok());
+    // Only deleted items: the two special ones.
+    ASSERT_GT(none.db.layer->ExecuteSql("DELETE FROM invt1 WHERE Status <> 'D'"), 0);
+    LookupRig r(none);
+    empty.boxes.expect(NoMatchingData);
+    EXPECT_FALSE(r.engine.FirstFill());
+    EXPECT_TRUE(r.grid.RowIsBlank(1));
+    ASSERT_EQ(empty.boxes.shown().size(), 1u);
+    EXPECT_EQ(empty.boxes.shown()[0].title, "Quorvane");
+
+    // Positioning finds nothing at all either.
+    empty.boxes.expect(NoDataInFile);
+    r.engine.SearchPosition("A");
+    EXPECT_TRUE(empty.boxes.allAnswered());
+}
+
+// --- paging ----------------------------------------------------------------------------------
+
+TEST_F(LookupEngineTest, PagingDownWalksTheWholeListInOrder) {
+    const QStringList all = store().listed("SL", "Description, SL");
+    ASSERT_TRUE(engine().FirstFill());
+    QStringList seen = nonBlank(pageCodes());
+    sb().boxes.expect(EndOfTheList);
+    for (int pages = 0; pages < 100 && sb().boxes.shown().empty(); ++pages) {
+        engine().PageLookup(paging::PageDown);
+        if (sb().boxes.shown().empty()) {
+            seen += nonBlank(pageCodes());
+        }
+    }
+    EXPECT_EQ(seen, all);
+    EXPECT_FALSE(seen.contains("10000005"));
+    EXPECT_FALSE(seen.contains("20000001"));
+    EXPECT_EQ(lastBox().title, EndOfTheListTitle);
+    EXPECT_TRUE(session().atEnd);
+}
+
+TEST_F(LookupEngineTest, DescriptionsWithApostrophesAndCommasPageInOrder) {
+    // Keys compact ", " and doubled blanks in a description holding an apostrophe; paging
+    // must still step over the stored text exactly.
+    engine().SearchPosition("BEN & JERRY'S");
+    EXPECT_EQ(
+        rig().descriptions().mid(0, 3),
+        QStringList({"BEN & JERRY'S,  ZEST", "BEN & JERRY'S, VANILLA", "BEN & JERRY'S, WAFFLE"}));
+    engine().PageLookup(paging::PageDown);
+    engine().PageLookup(paging::PageUp);
+    EXPECT_EQ(grid().TextMatrix(1, 0), "BEN & JERRY'S,  ZEST");
+}
+
+TEST_F(LookupEngineTest, RowDownWalksTheWholeListAcrossPageBoundaries) {
+    ASSERT_TRUE(engine().SetSortColumn(2));
+    const QStringList all = store().listed("SL", "SL");
+    ASSERT_TRUE(engine().FirstFill());
+    QStringList seen{codeAt(grid().Row())};
+    sb().boxes.expect(EndOfTheList);
+    for (int i = 0; i < 1000 && sb().boxes.shown().empty(); ++i) {
+        engine().PageLookup(paging::RowDown);
+        if (sb().boxes.shown().empty()) {
+            seen << codeAt(grid().Row());
+        }
+    }
+    EXPECT_EQ(seen, all);
+    // At the end the last item stays selected in the last row.
+    EXPECT_EQ(grid().Row(), 14);
+    EXPECT_EQ(codeAt(14), all.back());
+}
+
+TEST_F(LookupEngineTest, RowUpWalksBackToTheTopAndSaysSo) {
+    ASSERT_TRUE(engine().SetSortColumn(3));
+    const QStringList all = store().listed("SL", "ltrim(ItemID), ItemID");
+    engine().SearchPosition(store().listed("ItemID", "ltrim(ItemID), ItemID").at(40));
+    ASSERT_EQ(codeAt(1), all.at(40));
+    QStringList seen;
+    sb().boxes.expect(TopOfTheList);
+    for (int i = 0; i < 100 && sb().boxes.shown().empty(); ++i) {
+        engine().PageLookup(paging::RowUp);
+        seen.prepend(codeAt(grid().Row()));
+    }
+    seen.removeFirst();  // the step that found nothing more re-read row 1
+    EXPECT_EQ(seen, all.mid(0, 40));
+    EXPECT_TRUE(session().atTop);
+    sb().boxes.expect(TopOfList);
+    engine().PageLookup(paging::RowUp);
+    EXPECT_EQ(grid().Row(), 1);
+}
+
+TEST_F(LookupEngineTest, RowDownAtThePageBoundaryShiftsThePageByOne) {
+    const QStringList all = store().listed("Description", "Description, SL");
+    ASSERT_TRUE(engine().FirstFill());
+    for (int i = 0; i < 12; ++i) {
+        engine().PageLookup(paging::RowDown);
+    }
+    ASSERT_EQ(grid().Row(), 13);
+    EXPECT_EQ(rig().descriptions(), all.mid(0, 14));
+    engine().PageLookup(paging::RowDown);
+    EXPECT_EQ(grid().Row(), 13);
+    EXPECT_EQ(rig().descriptions(), all.mid(1, 14));
+    EXPECT_EQ(rig().selectedDescription(), all.at(13));
+    EXPECT_FALSE(session().atTop);
+    EXPECT_EQ(session().currentRow, 13);
+    EXPECT_EQ(session().lastPagingCode, paging::RowDown);
+}
+
+TEST_F(LookupEngineTest, RowUpOnTheFirstRowOfTheFirstPageSaysTopOfList) {
+    ASSERT_TRUE(engine().FirstFill());
+    engine().PageLookup(paging::RowDown);
+    sb().boxes.expect(TopOfList);
+    engine().PageLookup(paging::RowUp);
+    engine().PageLookup(paging::RowUp);
+    EXPECT_EQ(grid().Row(), 1);
+    EXPECT_EQ(grid().TextMatrix(1, 0), "AAA FIRST");
+    EXPECT_EQ(lastBox().title, "Quorvane");
+}
+
+TEST_F(LookupEngineTest, PageUpGoesBackAPageAndStopsAtTheTop) {
+    const QStringList all = store().listed("Description", "Description, SL");
+    ASSERT_TRUE(engine().FirstFill());
+    engine().PageLookup(paging::PageDown);
+    engine().PageLookup(paging::PageDown);
+    EXPECT_EQ(rig().descriptions(), all.mid(28, 14));
+    EXPECT_FALSE(session().atTop);
+    engine().PageLookup(paging::PageUp);
+    EXPECT_EQ(rig().descriptions(), all.mid(14, 14));
+    engine().PageLookup(paging::PageUp);
+    EXPECT_EQ(rig().descriptions(), all.mid(0, 14));
+    engine().PageLookup(paging::PageUp);  // reaches the start: the same page, now at the top
+    EXPECT_EQ(rig().descriptions(), all.mid(0, 14));
+    EXPECT_TRUE(session().atTop);
+    sb().boxes.expect(TopOfList);
+    engine().PageLookup(paging::PageUp);
+    EXPECT_EQ(grid().Row(), 1);
+}
+
+TEST_F(LookupEngineTest, PageUpNearTheStartFillsFromTheFirstItem) {
+    const QStringList all = store().listed("Description", "Description, SL");
+    engine().SearchPosition(all.at(5));
+    ASSERT_EQ(grid().TextMatrix(1, 0), all.at(5));
+    engine().PageLookup(paging::PageUp);
+    EXPECT_EQ(rig().descriptions(), all.mid(0, 14));
+    EXPECT_TRUE(session().atTop);
+}
+
+TEST_F(LookupEngineTest, PageMovesKeepTheSelectedRow) {
+    const QStringList all = store().listed("Description", "Description, SL");
+    ASSERT_TRUE(engine().FirstFill());
+    engine().PageLookup(paging::RowDown);
+    engine().PageLookup(paging::RowDown);
+    engine().PageLookup(paging::PageDown);
+    EXPECT_EQ(grid().Row(), 3);
+    EXPECT_EQ(rig().selectedDescription(), all.at(16));
+}
+
+TEST_F(LookupEngineTest, AtTheEndRowDownAndPageDownSayEndOfTheList) {
+    engine().SearchPosition("ZZZ");
+    ASSERT_EQ(grid().TextMatrix(1, 0), "ZZZ LAST");  // the deleted "ZZZ ZDELETED" follows it
+    EXPECT_TRUE(grid().RowIsBlank(2));
+    EXPECT_TRUE(session().atEnd);
+    sb().boxes.expect(EndOfTheList).expect(EndOfTheList);
+    engine().PageLookup(paging::RowDown);
+    EXPECT_EQ(grid().Row(), 1);
+    engine().PageLookup(paging::PageDown);
+    EXPECT_EQ(grid().TextMatrix(1, 0), "ZZZ LAST");
+    EXPECT_EQ(grid().Row(), 1);
+    for (const ShownBox& b : sb().boxes.shown()) {
+        EXPECT_EQ(b.title, EndOfTheListTitle);
+    }
+}
+
+TEST_F(LookupEngineTest, ALargerPageIsFilledFromItsFirstItem) {
+    const QStringList all = store().listed("Description", "Description, SL");
+    ASSERT_TRUE(engine().FirstFill());
+    engine().PageLookup(paging::PageDown);
+    engine().ResizePage(20);
+    EXPECT_EQ(session().rowsPerPage, 20);
+    EXPECT_EQ(grid().Rows(), 21);
+    EXPECT_EQ(rig().descriptions(), all.mid(14, 20));
+    engine().PageLookup(paging::PageDown);
+    EXPECT_EQ(rig().descriptions(), all.mid(34, 20));
+}
+
+// --- incremental search --------------------------------------------------------------------
+
+TEST_F(LookupEngineTest, PositionsOnTheFirstOfEqualDescriptions) {
+    const QStringList codes = store().listed("SL", "Description, SL");
+    const QStringList descriptions = store().listed("Description", "Description, SL");
+    const int first = static_cast<int>(descriptions.indexOf("KIWI LAGER"));
+    ASSERT_GE(first, 0);
+    engine().SearchPosition("kiwi lager");
+    EXPECT_EQ(pageCodes(), codes.mid(first, 14));
+    EXPECT_EQ(grid().TextMatrix(2, 0), "KIWI LAGER");  // the duplicates follow
+    EXPECT_EQ(grid().TextMatrix(3, 0), "KIWI LAGER");
+    EXPECT_EQ(grid().Row(), 1);
+    EXPECT_EQ(session().currentRow, 1);
+}
+
+TEST_F(LookupEngineTest, PartialTextPositionsOnTheNearestItemBefore) {
+    const QStringList all = store().listed("Description", "Description, SL");
+    const int lager = static_cast<int>(all.indexOf("KIWI LAGER"));
+    ASSERT_GE(lager, 1);
+    engine().SearchPosition("KIWI L");
+    EXPECT_EQ(grid().TextMatrix(1, 0), all.at(lager - 1));
+    EXPECT_EQ(grid().TextMatrix(2, 0), "KIWI LAGER");
+}
+
+TEST_F(LookupEngineTest, ALetterPositionsOnTheFirstItemWithThatLetter) {
+    engine().SearchPosition("B");
+    EXPECT_EQ(grid().TextMatrix(1, 0), "BEN & JERRY'S,  ZEST");
+    // No item starts with Q: the last item before it stays.
+    const QStringList all = store().listed("Description", "Description, SL");
+    const auto before = std::find_if(all.rbegin(), all.rend(),
+                                     [](const QString& d) { return d < QStringLiteral("Q"); });
+    engine().SearchPosition("Q");
+    EXPECT_EQ(grid().TextMatrix(1, 0), *before);
+}
+
+TEST_F(LookupEngineTest, TheSameTextTypedAgainDoesNotSearchAgain) {
+    engine().SearchPosition("KIWI");
+    engine().PageLookup(paging::PageDown);
+    const QStringList paged = rig().descriptions();
+    engine().SearchPosition("KIWI");
+    EXPECT_EQ(rig().descriptions(), paged);
+    engine().SearchPosition("KIWI ");
+    EXPECT_NE(rig().descriptions(), paged);
+}
+
+TEST_F(LookupEngineTest, EachSortColumnPositionsOnWhatIsTyped) {
+    struct Case {
+        int column;
+        const char* typed;
+        const char* order;
+        const char* expectedSl;
+    };
+    for (const Case& c : {
+             Case{1, "EACH", "SubDescription, SL", "    123"},
+             Case{2, "123", "SL", "    123"},
+             Case{2, "10000010", "SL", "10000010"},
+             Case{2, "1000001.0", "SL", "10000010"},
+             Case{2, "~roa", "SL", "~ROA"},
+             Case{3, "A100", "ltrim(ItemID), ItemID", "20000004"},
+             Case{3, "z7001", "ltrim(ItemID), ItemID", "20000003"},
+             Case{3, "kw-000016", "ltrim(ItemID), ItemID", "10000016"},
+             Case{5, "ICE", "DeptCode, ItemID", "20000005"},
+             Case{7, "V900", "VendorCode, SL", "    123"},
+         }) {
+        ASSERT_TRUE(engine().SetSortColumn(c.column));
+        session().searchText.clear();
+        engine().SearchPosition(c.typed);
+        const QStringList all = store().listed("SL", c.order);
+        const int at = static_cast<int>(all.indexOf(c.expectedSl));
+        ASSERT_GE(at, 0) << c.expectedSl;
+        EXPECT_EQ(nonBlank(pageCodes()), all.mid(at, 14)) << c.column << " " << c.typed;
+    }
+}
+
+TEST_F(LookupEngineTest, ItemCodesWithLeadingBlanksPageAmongTheirNeighbours) {
+    ASSERT_TRUE(engine().SetSortColumn(3));
+    const QStringList all = store().listed("SL", "ltrim(ItemID), ItemID");
+    // "   Z7001" sorts by "Z7001", after the "ST-" codes, not first as its blanks would have it.
+    engine().SearchPosition("Z7");
+    const int at = static_cast<int>(all.indexOf("20000003"));
+    ASSERT_GE(at, 1);
+    EXPECT_EQ(codeAt(1), "20000003");
+    engine().PageLookup(paging::RowUp);
+    EXPECT_EQ(codeAt(1), all.at(at - 1));
+    EXPECT_TRUE(grid().TextMatrix(1, 3).startsWith("ST-"));
+    EXPECT_EQ(codeAt(2), "20000003");
+}
+
+TEST_F(LookupEngineTest, SearchButtonOnAnUnknownDepartmentSaysSo) {
+    ASSERT_TRUE(engine().SetSortColumn(5));
+    sb().boxes.expect(NoDepartments);
+    engine().RunSearch("NOSUCH");
+    engine().RunSearch("ICE");  // a department that exists: no message
+    EXPECT_EQ(grid().TextMatrix(1, 5), "ICE");
+}
+
+// --- columns that cannot be positioned on ------------------------------------------------
+
+TEST_F(LookupEngineTest, TheDepartmentNameColumnIsDisplayOnly) {
+    ASSERT_TRUE(engine().SetSortColumn(2));
+    sb().boxes.expect(DisplayOnly);
+    EXPECT_FALSE(engine().SetSortColumn(6));
+    EXPECT_EQ(lastBox().title, DisplayOnlyTitle);
+    EXPECT_EQ(session().padLabel, "--SL");
+    EXPECT_EQ(session().sortColumn, 2);
+    EXPECT_EQ(store().db.run.InventorySearchBy, 2);
+}
+
+TEST_F(LookupEngineTest, TypingOnQuantityOrPriceTicksTheWildcardBox) {
+    ASSERT_TRUE(engine().FirstFill());
+    const QStringList page = rig().descriptions();
+    int ticked = 0;
+    engine().wildcardTicked = [&] { ++ticked; };
+    ASSERT_TRUE(engine().SetSortColumn(9));
+    EXPECT_TRUE(session().sqlOrdering);
+    EXPECT_EQ(session().orderFragment, " ORDER BY Price");
+    EXPECT_EQ(session().whereLow, " WHERE  status <=  ' ' ");
+    engine().SearchPosition("12");
+    EXPECT_EQ(ticked, 1);
+    EXPECT_TRUE(session().wildcardOn);
+    EXPECT_EQ(rig().descriptions(), page);
+}
+
+TEST_F(LookupEngineTest, WildcardSearchRefusesFieldsItCannotSearch) {
+    ASSERT_TRUE(engine().FirstFill());
+    const QStringList page = rig().descriptions();
+    const struct {
+        int column;
+        const char* text;
+    } cases[] = {{9, "Wildcard search not available on Price"},
+                 {8, "Wildcard search not available on QtyOnHand"},
+                 {4, "Wildcard search not available on UPC"}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(engine().SetSortColumn(c.column));
+        sb().boxes.expect(c.text);
+        engine().WildcardSearch("1");
+        EXPECT_EQ(rig().descriptions(), page) << c.column;
+    }
+    session().sortFieldName.clear();
+    sb().boxes.expect(WildcardNotOnField);
+    engine().WildcardSearch("1");
+}
+
+TEST_F(LookupEngineTest, WildcardSearchOnPriceNamesTheTaxInclusiveField) {
+    rig().country.IncludeTaxInPrice = true;
+    engine().SetUpInventoryColumns();
+    ASSERT_TRUE(engine().SetSortColumn(9));
+    sb().boxes.expect("Wildcard search not available on PriceIncTax");
+    engine().RunSearch("1");
+}
+
+// --- wildcard search -------------------------------------------------------------------------
+
+QStringList generatedContaining(const QString& text) {
+    QStringList out;
+    for (int i = 0; i < LookupStore::kGenerated; ++i) {
+        const QString d = DbFixture::Item(i).Description.rtrimmed();
+        if (i != 5 && i != 6 && d.contains(text)) {
+            out << d;
+        }
+    }
+    return out;
+}
+
+TEST_F(LookupEngineTest, WildcardListsEveryItemContainingTheText) {
+    session().wildcardOn = true;
+    engine().WildcardSearch("GIN");
+    QStringList expected = generatedContaining("GIN") + QStringList{"GIN TONIC", "GIN_TONIC"};
+    QStringList shown = nonBlank(rig().descriptions());
+    EXPECT_EQ(shown.size(), expected.size());
+    std::sort(expected.begin(), expected.end());
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, expected);
+    EXPECT_TRUE(session().wildcardListShown);
+    EXPECT_EQ(session().listRows, expected.size());
+    EXPECT_EQ(grid().Row(), 1);
+}
+
+TEST_F(LookupEngineTest, WildcardStatementIsTheContainsSearchOnTheSortField) {
+    EXPECT_EQ(engine().WildcardStatement("GIN"),
+              "SELECT * FROM invt1 WHERE Description like '%GIN%' And status <> 'D' "
+              "Order BY Description,subdescription");
+    ASSERT_TRUE(engine().SetSortColumn(3));
+    EXPECT_EQ(engine().WildcardStatement("A1"),
+              "SELECT * FROM invt1 WHERE ItemID like '%A1%' And status <> 'D' Order BY ItemID");
+}
+
+TEST_F(LookupEngineTest, ApostrophesCannotBreakOrWidenTheWildcardStatement) {
+    EXPECT_TRUE(engine().WildcardStatement("JERRY'S").contains(
+        "Description like '%JERRY''S%' And status <> 'D' "));
+    EXPECT_TRUE(
+        engine().WildcardStatement("x' OR '1'='1").contains("like '%x'' OR ''1''=''1%' And"));
+    session().wildcardOn = true;
+    engine().WildcardSearch("JERRY'S");
+    EXPECT_EQ(
+        nonBlank(rig().descriptions()),
+        QStringList({"BEN & JERRY'S,  ZEST", "BEN & JERRY'S, VANILLA", "BEN & JERRY'S, WAFFLE"}));
+    const QStringList before = rig().descriptions();
+    sb().boxes.expect(NoMatches);
+    engine().WildcardSearch("x' OR '1'='1");
+    EXPECT_EQ(rig().descriptions(), before);
+}
+
+TEST_F(LookupEngineTest, TypedPercentAndUnderscoreAreEscapedInTheStatement) {
+    EXPECT_TRUE(engine().WildcardStatement("50%").contains("like '%50[%]%' And"));
+    EXPECT_TRUE(engine().WildcardStatement("N_T").contains("like '%N[_]T%' And"));
+    EXPECT_TRUE(engine().WildcardStatement("[1]").contains("like '%[[]1]%' And"));
+}
+
+// Whether the engine reads "[%]" in a LIKE pattern as a literal "%", as the desktop server does.
+bool engineReadsBracketEscapes(db::RecordLayer& layer) {
+    db::DbError e;
+    auto rows = layer.engine()->openRowSet(
+        "SELECT * FROM invt1 WHERE Description like '%50[%]%' And status <> 'D' ", e);
+    return rows && rows->recordCount() == 1;
+}
+
+TEST_F(LookupEngineTest, TypedPercentAndUnderscoreAreSearchedForAsThemselves) {
+    if (!engineReadsBracketEscapes(*store().db.layer)) {
+        GTEST_SKIP() << "the embedded engine does not read [%] and [_] in LIKE patterns yet";
+    }
+    session().wildcardOn = true;
+    engine().WildcardSearch("50%");
+    EXPECT_EQ(nonBlank(rig().descriptions()), QStringList{"COLA 50% OFF"});
+    engine().WildcardSearch("N_T");
+    EXPECT_EQ(nonBlank(rig().descriptions()), QStringList{"GIN_TONIC"});
+}
+
+TEST_F(LookupEngineTest, WildcardWithoutMatchesSaysSoAndKeepsThePage) {
+    ASSERT_TRUE(engine().FirstFill());
+    const QStringList page = rig().descriptions();
+    session().wildcardOn = true;
+    sb().boxes.expect(NoMatches);
+    engine().WildcardSearch("QQQZZZ");
+    EXPECT_EQ(rig().descriptions(), page);
+    EXPECT_FALSE(session().wildcardListShown);
+}
+
+TEST_F(LookupEngineTest, StopEndsAWildcardListEarly) {
+    int rows = 0;
+    engine().betweenRows = [&] {
+        if (++rows == 3) {
+            session().stopRequested = true;
+        }
+    };
+    session().wildcardOn = true;
+    engine().WildcardSearch("A");
+    EXPECT_EQ(session().listRows, 3);
+    EXPECT_EQ(nonBlank(rig().descriptions()).size(), 3);
+}
+
+TEST_F(LookupEngineTest, WildcardListIsPagedWithinItself) {
+    session().wildcardOn = true;
+    engine().WildcardSearch("LAGER");
+    const int n = session().listRows;
+    ASSERT_GT(n, 14);
+    const QStringList list = rig().descriptions();
+    sb().boxes.expect(TopOfList);
+    engine().PageLookup(paging::RowUp);
+    engine().PageLookup(paging::PageDown);
+    EXPECT_EQ(grid().Row(), 15);
+    engine().PageLookup(paging::RowDown);
+    EXPECT_EQ(grid().Row(), 16);
+    for (int i = 0; i < n; ++i) {
+        engine().PageLookup(paging::PageDown);
+        if (grid().Row() == n) {
+            break;
+        }
+    }
+    EXPECT_EQ(grid().Row(), n);
+    sb().boxes.expect(EndOfTheList);
+    engine().PageLookup(paging::RowDown);
+    EXPECT_EQ(grid().Row(), n);
+    EXPECT_EQ(rig().descriptions(), list);  // the list itself never moves
+    EXPECT_EQ(lastBox().title, EndOfTheListTitle);
+}
+
+TEST_F(LookupEngineTest, PositioningAfterAWildcardListReturnsToPages) {
+    session().wildcardOn = true;
+    engine().WildcardSearch("LAGER");
+    session().wildcardOn = false;
+    engine().SearchPosition("OCEAN");
+    EXPECT_FALSE(session().wildcardListShown);
+    EXPECT_EQ(grid().Rows(), 15);
+    EXPECT_TRUE(grid().TextMatrix(1, 0).startsWith("OCEAN"));
+}
+
+// --- UPC mode --------------------------------------------------------------------------------
+
+int itemOfRow(const GridControl& grid, int row) {
+    return SlFromDisplay(grid.TextMatrix(row, 2)).toInt() - 10000000;
+}
+
+TEST_F(LookupEngineTest, SortedByUpcTheListFollowsTheUpcTable) {
+    ASSERT_TRUE(engine().SetSortColumn(4));
+    EXPECT_TRUE(session().upcMode);
+    EXPECT_EQ(session().padLabel, "--UPC");
+    ASSERT_TRUE(engine().FirstFill());
+    // "AAA FIRST" (its withdrawn code skipped) then the items in code order, without the
+    // deleted items 5 and 6.
+    EXPECT_EQ(grid().TextMatrix(1, 0), "AAA FIRST");
+    EXPECT_EQ(grid().TextMatrix(1, 4), "000000000002");
+    const int expected[] = {0, 1, 2, 3, 4, 7, 8, 9, 10, 11, 12, 13, 14};
+    for (int r = 2; r <= 14; ++r) {
+        EXPECT_EQ(itemOfRow(grid(), r), expected[r - 2]) << r;
+        EXPECT_EQ(grid().TextMatrix(r, 4), DbFixture::UpcCode(expected[r - 2])) << r;
+    }
+    engine().PageLookup(paging::PageDown);
+    EXPECT_EQ(itemOfRow(grid(), 1), 15);
+    engine().PageLookup(paging::PageUp);
+    EXPECT_EQ(grid().TextMatrix(1, 0), "AAA FIRST");
+}
+
+TEST_F(LookupEngineTest, UpcModePositionsOnTheCodeTyped) {
+    ASSERT_TRUE(engine().SetSortColumn(4));
+    engine().SearchPosition(DbFixture::UpcCode(123).left(10));  // 94 + 0000001 + 2...
+    EXPECT_EQ(itemOfRow(grid(), 1), 120);
+    engine().SearchPosition(DbFixture::UpcCode(123));
+    EXPECT_EQ(itemOfRow(grid(), 1), 123);
+    EXPECT_EQ(itemOfRow(grid(), 2), 124);
+    // Past every code: the last one.
+    engine().SearchPosition("99");
+    EXPECT_EQ(itemOfRow(grid(), 1), LookupStore::kGenerated - 1);
+    EXPECT_TRUE(grid().RowIsBlank(2));
+}
+
+TEST(LookupUpcMode, NoUpcCodesAtAllIsSaid) {
+    Sandbox sb;
+    LookupStore store(sb, 20);
+    ASSERT_TRUE(store.error.isEmpty()) << store.error.toStdString();
+    store.db.layer->ExecuteSql("DELETE FROM UPC1");
+    LookupRig rig(store);
+    ASSERT_TRUE(rig.engine.SetSortColumn(4));
+    sb.boxes.expect(lookup_text::NoUpcCodes).expect(lookup_text::NoUpcCodes);
+    EXPECT_TRUE(rig.engine.FirstFill());
+    EXPECT_TRUE(rig.grid.RowIsBlank(1));
+    rig.engine.SearchPosition("94");
+    EXPECT_TRUE(sb.boxes.allAnswered());
+}
+
+// --- prices ----------------------------------------------------------------------------------
+
+TEST_F(LookupEngineTest, PricesIncludeTaxWhenTheCountrySaysSo) {
+    engine().SearchPosition("AAA FIRST");
+    EXPECT_EQ(grid().TextMatrix(1, 9), "10.00");
+    rig().country.IncludeTaxInPrice = true;
+    CommonRates rates;
+    rates.TaxRate = {15.0f, 5.0f, 0, 0, 0};
+    rig().country.setRates(rates);
+    engine().SetUpInventoryColumns();
+    EXPECT_EQ(session().columns[9].fieldOrdinal, 32);
+    session().searchText.clear();
+    engine().SearchPosition("AAA FIRST");
+    // No tax-inclusive price stored: the price plus its tax (code "A", 15%).
+    EXPECT_EQ(grid().TextMatrix(1, 9), "11.50");
+    // Stored tax-inclusive prices are shown as they are.
+    EXPECT_EQ(grid().TextMatrix(2, 9), MoneyCellText(DbFixture::Item(0).PriceIncTax.toText(4)));
+}
+
+}  // namespace
+}  // namespace qv::test

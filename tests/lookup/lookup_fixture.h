@@ -1,0 +1,180 @@
+#pragma once
+
+#include "db/record_layer.h"
+#include "db/sql_text.h"
+#include "lookup/grid_control.h"
+#include "lookup/lookup_engine.h"
+#include "lookup/lookup_session.h"
+#include "lookup/sl_code.h"
+#include "settings/country_settings.h"
+#include "tests/support/db_fixture.h"
+#include "tests/support/sandbox.h"
+
+#include <gtest/gtest.h>
+#include <QStringList>
+#include <QTableWidget>
+#include <memory>
+#include <ostream>
+#include <utility>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace qv::test {
+
+// A store for the lookup tests: the fixture's generated items (each with a UPC; descriptions
+// repeat every 112 items) plus items that exercise the lookup's rules, none of which has a
+// UPC. Items 5 and 6 of the generated stock are marked deleted.
+struct LookupStore {
+    static constexpr int kGenerated = 300;
+
+    struct Special {
+        const char* sl;
+        const char* itemId;
+        const char* description;
+        const char* dept;
+        const char* status;
+    };
+    // Sorted by description, the first listed item is "AAA FIRST" (the deleted "AAA DELETED"
+    // sorts before it); the last is "ZZZ LAST".
+    static constexpr Special kSpecials[] = {
+        {"20000001", "SP-1", "AAA DELETED", "MISC", "D"},
+        {"20000002", "SP-2", "AAA FIRST", "MISC", " "},
+        {"~ROA", "ROA", "ROA ACCOUNT PAYMENT", "MISC", " "},
+        {"~NONSTK", "NONSTK", "NON STOCK ITEM", "MISC", " "},
+        {"    123 ", "SP-123", "SHORT CODE ITEM", "MISC", " "},
+        {"20000003", "   Z7001", "LEADING BLANK CODE", "MISC", " "},
+        {"20000004", " A100", "LEADING BLANK A100", "MISC", " "},
+        {"20000005", "SP-5", "BEN & JERRY'S, VANILLA", "ICE", " "},
+        {"20000006", "SP-6", "BEN & JERRY'S, WAFFLE", "ICE", " "},
+        {"20000007", "SP-7", "BEN & JERRY'S,  ZEST", "ICE", " "},
+        {"20000008", "SP-8", "COLA 50% OFF", "SOFT", " "},
+        {"20000009", "SP-9", "COLA 500ML", "SOFT", " "},
+        {"20000010", "SP-10", "GIN_TONIC", "SPIRITS", " "},
+        {"20000011", "SP-11", "GIN TONIC", "SPIRITS", " "},
+        {"20000012", "SP-12", "ZZZ LAST", "MISC", " "},
+        {"20000013", "SP-13", "ZZZ ZDELETED", "MISC", "D"},
+    };
+
+    explicit LookupStore(Sandbox& sb, int generated = kGenerated)
+        : sandbox(sb), db(sb, DbFixture::Options{generated}) {
+        if (!db.ok()) {
+            error = db.error;
+            return;
+        }
+        db::RecordLayer& l = *db.layer;
+        int n = 0;
+        for (const Special& s : kSpecials) {
+            db::InventoryRecord r = DbFixture::Item(0);
+            r.SL = QString::fromLatin1(s.sl);
+            r.ItemID = QString::fromLatin1(s.itemId);
+            r.Description = QString::fromLatin1(s.description);
+            r.SubDescription = QStringLiteral("EACH");
+            r.DeptCode = QString::fromLatin1(s.dept);
+            r.Status = QString::fromLatin1(s.status);
+            r.VendorCode = QStringLiteral("V900");
+            r.RecordNum = 5000 + n++;
+            if (r.Description.trimmed() == u"AAA FIRST") {
+                // Priced without its tax, for the price column.
+                r.Price = Currency::fromUnits(10);
+                r.PriceIncTax = Currency();
+            }
+            l.Inventory = r;
+            if (!l.RecordOp(db::kInventoryTable, db::op::Insert, 0)) {
+                error = QStringLiteral("insert %1: ").arg(QString::fromLatin1(s.sl)) +
+                        l.LastError().description;
+                return;
+            }
+        }
+        // Two codes for "AAA FIRST", the first of them withdrawn.
+        for (const auto& [code, poll] :
+             {std::pair{"000000000001", "D"}, std::pair{"000000000002", " "}}) {
+            db::UpcRecord u;
+            u.SL = QStringLiteral("20000002");
+            u.UPC = QString::fromLatin1(code);
+            u.LABEL = QStringLiteral("AAA FIRST");
+            u.POLL = QString::fromLatin1(poll);
+            u.InvUID = 5001;
+            l.Upc = u;
+            if (!l.RecordOp(db::kUpcTable, db::op::Insert, 0)) {
+                error = QStringLiteral("UPC insert: ") + l.LastError().description;
+                return;
+            }
+        }
+        for (int i : {5, 6}) {
+            if (l.ExecuteSql(QStringLiteral("UPDATE invt1 SET Status = 'D' WHERE SL = '%1'")
+                                 .arg(10000000 + i)) != 1) {
+                error = QStringLiteral("marking item %1 deleted failed").arg(i);
+                return;
+            }
+        }
+        l.OpenDataTables();
+    }
+
+    // One column (without trailing blanks) of the listed (not deleted) items, in the order of
+    // one statement over the whole table.
+    QStringList listed(const QString& column, const QString& order) const {
+        QStringList out;
+        db::DbError e;
+        auto rows = db.layer->engine()->openRowSet(
+            QStringLiteral("SELECT * FROM invt1 WHERE Status <> 'D' ORDER BY ") + order, e);
+        if (!rows) {
+            ADD_FAILURE() << e.description.toStdString();
+            return out;
+        }
+        int ordinal = -1;
+        for (int i = 0; i < rows->fieldCount(); ++i) {
+            if (rows->fieldName(i).compare(column, Qt::CaseInsensitive) == 0) {
+                ordinal = i;
+            }
+        }
+        for (; !rows->eof(); rows->moveNext()) {
+            out << db::RTrim(rows->value(ordinal).toText());
+        }
+        return out;
+    }
+
+    Sandbox& sandbox;
+    DbFixture db;
+    QString error;
+};
+
+// A lookup over the store, its grid on an offscreen table.
+struct LookupRig {
+    explicit LookupRig(LookupStore& store, int rowsPerPage = 14)
+        : LookupRig(store.sandbox, store.db, rowsPerPage) {}
+    LookupRig(Sandbox& sandbox, DbFixture& db, int rowsPerPage = 14)
+        : country(sandbox.services, db.run),
+          context{session, *db.layer, db.run, country, sandbox.services},
+          engine(context),
+          table(new QTableWidget),
+          grid(table.get()) {
+        session.pickerMode = true;
+        session.rowsPerPage = static_cast<std::int16_t>(rowsPerPage);
+        engine.SetUpInventoryColumns();
+        engine.PrepareGrid(grid);
+        engine.attachGrid(&grid);
+    }
+
+    // Text of a column in data rows 1 to the page's rows (blank rows as "").
+    QStringList column(int col) const {
+        QStringList out;
+        for (int r = 1; r < grid.Rows(); ++r) {
+            out << grid.TextMatrix(r, col);
+        }
+        return out;
+    }
+    QStringList descriptions() const { return column(0); }
+    QString selectedDescription() const { return grid.TextMatrix(grid.Row(), 0); }
+
+    LookupSession session;
+    CountrySettings country;
+    LookupContext context;
+    LookupEngine engine;
+    std::unique_ptr<QTableWidget> table;
+    GridControl grid;
+};
+
+}  // namespace qv::test
