@@ -1,5 +1,6 @@
 #include "startup/entry_routine.h"
 
+#include "lookup/frm_lookup.h"
 #include "settings/vb_text.h"
 #include "startup/command_line.h"
 #include "startup/search_settings.h"
@@ -12,6 +13,29 @@ const QString kSettingsApp = QStringLiteral("VOR Settings");
 const QString kSettingsSection = QStringLiteral("DATABASE");
 
 }  // namespace
+
+StartSteps ProgramStartSteps(ShowModalFn showModal) {
+    StartSteps steps;
+    steps.openAllTables = [](Session& s) {
+        s.db.setDataFolder(s.gDataPath.DataPath());
+        return s.db.OpenAllTables();
+    };
+    steps.openDataTables = [](Session& s) { return s.db.OpenDataTables(); };
+    steps.commonRates = [](Session& s) { return db::common::RatesFrom(s.db.Common); };
+    steps.showMainForm = [showModal](Session& s) {
+        LookupContext lookup{s.lookup, s.db, s.values, s.country, s.services};
+        WizardContext wizard{s.services,
+                             s.values,
+                             s.db,
+                             s.country,
+                             s.values.DataPath,
+                             [lookup] { return OpenInventoryLookup(QString(), lookup); },
+                             s.startRecordNum,
+                             showModal};
+        ShowMainForm(wizard);
+    };
+    return steps;
+}
 
 StartEnd RunEntryRoutine(Session& s, InstanceGuard& guard, const QString& commandLine,
                          const StartSteps& steps) {

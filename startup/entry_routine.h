@@ -2,6 +2,7 @@
 
 #include "platform/instance_guard.h"
 #include "startup/session.h"
+#include "wizard/wizard_context.h"
 
 #include <QString>
 #include <functional>
@@ -16,6 +17,11 @@ struct StartSteps {
     std::function<CommonRates(Session&)> commonRates;  // from the common record
     std::function<void(Session&)> showMainForm;        // modal; returns when it closes
 };
+
+// The real steps: the record layer on the data folder, the country settings from the Common
+// row, and the wizard, whose dialogs are shown through showModal and whose items are picked
+// through the item lookup.
+StartSteps ProgramStartSteps(ShowModalFn showModal = ExecModal);
 
 enum class StartEnd {
     AlreadyRunning,  // another copy runs; it was asked to come to the front

@@ -16,8 +16,7 @@ int RunProgram(const QStringList& arguments) {
     Session session(services);
     LocalInstanceGuard guard;
 
-    StartSteps steps;
-    RunEntryRoutine(session, guard, CommandLineText(arguments), steps);
+    RunEntryRoutine(session, guard, CommandLineText(arguments), ProgramStartSteps());
     return 0;
 }
 
