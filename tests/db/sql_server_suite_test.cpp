@@ -1,22 +1,51 @@
-// The ODBC engine against a real SQL Server, with the statements the record layer sends to the
-// inventory table. Runs when QUORVANE_SQLSERVER holds a complete ODBC connection string, e.g.
+// The record layer against a real SQL Server. Runs when QUORVANE_SQLSERVER holds a complete
+// ODBC connection string, e.g.
 //
 //   QUORVANE_SQLSERVER='Driver={FreeTDS};Server=shop-srv;Port=1433;Database=VOR;UID=sa;PWD=x;
 //                       TDS_Version=7.4;ClientCharset=UTF-8' build/tests/db_tests
-//                       --gtest_filter='SqlServerSuite*'
+//                       --gtest_filter='SqlServer*'
 //
-// and skips, saying so, otherwise. Each test works on a scratch table of its own and drops it.
+// and skips, saying so, otherwise. Two groups of tests:
 //
-// The record-layer tests can be run against the same server by giving their fixture an engine
-// factory that returns OdbcEngine::withConnectionString(the same string) instead of the
-// embedded engine, with the server's database named as the configured database.
+// - SqlServerSuite: the ODBC engine alone, with the statements the record layer sends to the
+//   inventory table. Each test works on a scratch table of its own and drops it.
+// - SqlServerRecordLayer, SqlServerBesideAStore: the record layer itself (RecordLayer over an
+//   OdbcEngine made from the same string, handed to the layer as its server engine): start-up,
+//   keyed reads, walks, writes and their conflicts. The layer is configured, in a sandbox's
+//   per-user settings, with "DBName" = the database (QUORVANE_SQLSERVER_DB, else the string's
+//   "Database" / "Initial Catalog", else the one the server connects to) and a "Server" that
+//   is not this computer's own server, so the layer takes the network path.
+//   The tests work in a scratch store whose tables cannot be a real store's: store number 9001
+//   (or the next number up to 9099 whose invt/UPC tables do not exist), tables invt9001 and
+//   UPC9001. A COMMON table is created, with the scratch store's row, only when the database
+//   has none; a database with its own COMMON keeps it untouched (its row names real tables, so
+//   the scratch tables are then opened by name instead of through the Common row). Only the
+//   tables a test created are dropped afterwards. A run that is killed half-way leaves them
+//   behind (invt90xx, UPC90xx and perhaps COMMON): drop those by hand. Runs against the same
+//   database must not overlap.
+//
+//   With QUORVANE_SQLSERVER_SUITE_ON_SQLITE=1 the record-layer tests run instead on the
+//   embedded engine in a sandbox, handed to the layer the same way, so the scenarios
+//   themselves are known to pass without a server at hand. The switch wins over
+//   QUORVANE_SQLSERVER; the SqlServerSuite tests still need the server.
 
 #include "db/odbc_engine.h"
+#include "db/record_layer.h"
+#include "db/sqlite_engine.h"
+#include "db/store_builder.h"
+#include "settings/ini_services.h"
+#include "settings/run_values.h"
+#include "tests/support/db_fixture.h"
+#include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <QCoreApplication>
+#include <QDate>
 #include <QDateTime>
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,12 +72,23 @@ std::string Show(const Value& v) {
     return "?";
 }
 
+constexpr const char* kSkipped = "QUORVANE_SQLSERVER not set: SQL Server suite skipped";
+
+QString ServerConnectionString() {
+    return qEnvironmentVariable("QUORVANE_SQLSERVER").trimmed();
+}
+
+bool OnEmbeddedEngine() {
+    return qEnvironmentVariable("QUORVANE_SQLSERVER_SUITE_ON_SQLITE").trimmed() ==
+           QStringLiteral("1");
+}
+
 class SqlServerSuite : public ::testing::Test {
 protected:
     void SetUp() override {
-        connectionString_ = qEnvironmentVariable("QUORVANE_SQLSERVER").trimmed();
+        connectionString_ = ServerConnectionString();
         if (connectionString_.isEmpty()) {
-            GTEST_SKIP() << "QUORVANE_SQLSERVER not set: SQL Server suite skipped";
+            GTEST_SKIP() << kSkipped;
         }
         engine_ = connectNew();
         ASSERT_TRUE(engine_);
@@ -252,6 +292,702 @@ TEST_F(SqlServerSuite, CatalogueListsTheDatabaseAndTheTable) {
     const std::optional<QStringList> tables = engine_->tables(error);
     ASSERT_TRUE(tables) << S(error.description);
     EXPECT_TRUE(tables->contains(table_, Qt::CaseInsensitive));
+}
+
+// --- the record layer on the server ------------------------------------------------------------
+
+using qv::test::DbFixture;
+
+const QString kDataFolder = QStringLiteral("C:\\KT");
+const QString kSettingsApp = QStringLiteral("VOR Settings");
+const QString kSettingsSection = QStringLiteral("DATABASE");
+constexpr std::int16_t kFirstScratchStore = 9001;
+constexpr std::int16_t kLastScratchStore = 9099;
+constexpr int kGeneratedItems = 36;
+constexpr int kStockSize = kGeneratedItems + 2;
+
+// The value of one keyword of an ODBC connection string ("{...}" values unwrapped), or "".
+QString ConnectionStringValue(const QString& connection, const QString& keyword) {
+    qsizetype i = 0;
+    while (i < connection.size()) {
+        const qsizetype equals = connection.indexOf(u'=', i);
+        if (equals < 0) {
+            break;
+        }
+        const QString key = connection.mid(i, equals - i).trimmed();
+        QString value;
+        qsizetype j = equals + 1;
+        while (j < connection.size() && connection.at(j) == u' ') {
+            ++j;
+        }
+        if (j < connection.size() && connection.at(j) == u'{') {
+            for (++j; j < connection.size(); ++j) {
+                if (connection.at(j) == u'}') {
+                    if (j + 1 < connection.size() && connection.at(j + 1) == u'}') {
+                        value += u'}';
+                        ++j;
+                        continue;
+                    }
+                    ++j;
+                    break;
+                }
+                value += connection.at(j);
+            }
+            const qsizetype end = connection.indexOf(u';', j);
+            j = end < 0 ? connection.size() : end;
+        } else {
+            const qsizetype end = connection.indexOf(u';', j);
+            value = connection.mid(j, (end < 0 ? connection.size() : end) - j).trimmed();
+            j = end < 0 ? connection.size() : end;
+        }
+        if (key.compare(keyword, Qt::CaseInsensitive) == 0) {
+            return value;
+        }
+        i = j + 1;
+    }
+    return {};
+}
+
+bool ContainsName(const QStringList& names, const QString& name) {
+    return names.contains(name, Qt::CaseInsensitive);
+}
+
+QStringList SortedUpper(QStringList names) {
+    for (QString& n : names) {
+        n = n.toUpper();
+    }
+    names.sort();
+    return names;
+}
+
+// The scratch store's stock: generated items, each with a UPC row, and two more described as
+// item 0 is, so that key 3 (Description, S/L) has to step within one description.
+std::vector<StoreItem> ScratchStock() {
+    std::vector<StoreItem> items;
+    for (int i = 0; i < kGeneratedItems; ++i) {
+        items.push_back({DbFixture::Item(i), DbFixture::UpcFor(i)});
+    }
+    // Inserted with the higher S/L first, so neither insertion nor record number order is
+    // the key's order.
+    for (int k : {2, 1}) {
+        InventoryRecord r = DbFixture::Item(0);
+        r.SL = QStringLiteral("3000000%1").arg(k);
+        r.ItemID = QStringLiteral("KW-TWIN-%1").arg(k);
+        r.RecordNum = 500 + k;
+        UpcRecord u;
+        u.SL = r.SL.str();
+        u.UPC = DbFixture::UpcCode(500 + k);
+        u.LABEL = r.Description.str();
+        u.POLL = QStringLiteral("Y");
+        u.InvUID = r.RecordNum;
+        items.push_back({r, u});
+    }
+    return items;
+}
+
+// A record layer over the server (or, switched, over the embedded engine in the sandbox), in
+// a scratch store filled with ScratchStock().
+class SqlServerRecordLayer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        connectionString_ = ServerConnectionString();
+        onEmbedded_ = OnEmbeddedEngine();
+        if (!onEmbedded_ && connectionString_.isEmpty()) {
+            GTEST_SKIP() << kSkipped;
+        }
+        sandbox_.makeDir(kDataFolder);
+        if (!sandbox_.fs.fileExists(kDataFolder + QStringLiteral("\\VOR.INI"))) {
+            sandbox_.writeFile(kDataFolder + QStringLiteral("\\VOR.INI"), "[DATABASE]\r\n");
+        }
+        ini_.File_Name(kDataFolder + QStringLiteral("\\VOR.INI"));
+        run_.DataPath = kDataFolder;
+
+        ASSERT_NO_FATAL_FAILURE(seedBeforehand());
+        ASSERT_NO_FATAL_FAILURE(findDatabase());
+        janitor_ = makeEngine();
+        ASSERT_TRUE(janitor_);
+        {
+            ConnectParams params;
+            params.database = database_;
+            DbError error;
+            ASSERT_TRUE(janitor_->connect(params, error)) << S(error.description);
+        }
+        tablesBefore_ = tableNames();
+        ASSERT_NO_FATAL_FAILURE(chooseScratchStore());
+
+        sandbox_.settings.saveSetting(kSettingsApp, kSettingsSection, QStringLiteral("DBName"),
+                                      database_);
+        sandbox_.settings.saveSetting(kSettingsApp, kSettingsSection, QStringLiteral("Server"),
+                                      serverName());
+
+        layer_ = makeLayer();
+        if (ownCommon_) {
+            // The program's own way into a new store: the Common row names the tables.
+            CommonRecord common;
+            common.ProgramVersion = QStringLiteral("9.1");
+            common.DupID = QStringLiteral("1");
+            common.Cname = QStringLiteral("Scratch store of the server tests");
+            common.StoreNumber = store_;
+            common.CountryID = 64;
+            const QString failed = FillStore(*layer_, common, ScratchStock());
+            ASSERT_TRUE(failed.isEmpty()) << S(failed);
+        } else {
+            ASSERT_NO_FATAL_FAILURE(openStore(*layer_));
+            DbError error;
+            ASSERT_TRUE(layer_->engine()->beginTransaction(error)) << S(error.description);
+            for (const StoreItem& item : ScratchStock()) {
+                layer_->Inventory = item.item;
+                ASSERT_TRUE(layer_->RecordOp(kInventoryTable, op::Insert, 0))
+                    << S(layer_->LastError().description);
+                layer_->Upc = *item.upc;
+                ASSERT_TRUE(layer_->RecordOp(kUpcTable, op::Insert, 0))
+                    << S(layer_->LastError().description);
+            }
+            ASSERT_TRUE(layer_->engine()->commit(error)) << S(error.description);
+            ASSERT_TRUE(layer_->OpenDataTables());
+        }
+    }
+
+    void TearDown() override { dropScratch(); }
+
+    // Subclasses put something into the embedded database before the scratch store is made.
+    virtual void seedBeforehand() {}
+
+    QString serverName() const {
+        // Not this computer's own server (that one is served by the embedded engine), on this
+        // computer's name, so no clock is set from another machine.
+        return sandbox_.app.computerName + QStringLiteral("\\QVSUITE");
+    }
+
+    void findDatabase() {
+        if (onEmbedded_) {
+            database_ = QStringLiteral("VOR");
+            SqliteEngine engine(sandbox_.native(kDataFolder));
+            DbError error;
+            if (!sandbox_.fs.fileExists(kDataFolder + QStringLiteral("\\VOR.sqlite"))) {
+                ASSERT_TRUE(engine.createDatabase(database_, error)) << S(error.description);
+            }
+            return;
+        }
+        database_ = qEnvironmentVariable("QUORVANE_SQLSERVER_DB").trimmed();
+        if (database_.isEmpty()) {
+            database_ = ConnectionStringValue(connectionString_, QStringLiteral("Database"));
+        }
+        if (database_.isEmpty()) {
+            database_ = ConnectionStringValue(connectionString_, QStringLiteral("Initial Catalog"));
+        }
+        if (database_.isEmpty()) {
+            auto engine = OdbcEngine::withConnectionString(connectionString_);
+            DbError error;
+            ASSERT_TRUE(engine->connect(ConnectParams{}, error)) << S(error.description);
+            std::unique_ptr<RowSet> rs =
+                engine->openRowSet(QStringLiteral("SELECT DB_NAME()"), error);
+            ASSERT_TRUE(rs && !rs->eof()) << S(error.description);
+            database_ = rs->value(0).toText().trimmed();
+        }
+        ASSERT_FALSE(database_.isEmpty()) << "no database named for the record-layer tests";
+    }
+
+    std::unique_ptr<Engine> makeEngine() const {
+        if (onEmbedded_) {
+            return std::make_unique<SqliteEngine>(sandbox_.native(kDataFolder));
+        }
+        return OdbcEngine::withConnectionString(connectionString_);
+    }
+
+    std::unique_ptr<RecordLayer> makeLayer() {
+        return std::make_unique<RecordLayer>(
+            sandbox_.services, run_, ini_, kDataFolder,
+            [](const QString&) -> std::unique_ptr<Engine> {
+                ADD_FAILURE() << "the layer took the server for this computer's own";
+                return nullptr;
+            },
+            [this](const QString& server) -> std::unique_ptr<Engine> {
+                serversAsked_ << server;
+                return makeEngine();
+            });
+    }
+
+    // Picks the first store number whose tables do not exist; notes whether the Common row
+    // will be the suite's own.
+    void chooseScratchStore() {
+        for (std::int16_t n = kFirstScratchStore; n <= kLastScratchStore; ++n) {
+            const QString text = QString::number(n);
+            if (!ContainsName(tablesBefore_, inventory::TableName(text)) &&
+                !ContainsName(tablesBefore_, upc::TableName(text))) {
+                store_ = n;
+                storeText_ = text;
+                break;
+            }
+        }
+        ASSERT_GT(store_, 0) << "every scratch store number from " << kFirstScratchStore << " to "
+                             << kLastScratchStore << " has tables already";
+        ownCommon_ = !ContainsName(tablesBefore_, common::TableName());
+        // From here on, tables of these names are this run's.
+        ownTables_ = {inventory::TableName(storeText_), upc::TableName(storeText_)};
+        if (ownCommon_) {
+            ownTables_ << common::TableName();
+        }
+        commonRowsBefore_ = ownCommon_ ? -1 : count(common::TableName());
+    }
+
+    // Opens the scratch store on a layer as start-up does when the Common row is the suite's;
+    // else prepares the scratch tables by name, leaving the database's Common row alone.
+    void openStore(RecordLayer& layer) {
+        if (ownCommon_) {
+            ASSERT_TRUE(layer.OpenAllTables()) << S(layer.LastError().description);
+            ASSERT_EQ(S(layer.StoreNumberText()), S(storeText_));
+        } else {
+            ASSERT_TRUE(layer.InitDatabase());
+            layer.PrepareInventoryTable(storeText_);
+            layer.PrepareUpcTable(storeText_);
+        }
+        ASSERT_TRUE(layer.OpenDataTables()) << S(layer.LastError().description);
+    }
+
+    void dropScratch() {
+        second_.reset();
+        layer_.reset();
+        if (!janitor_ || ownTables_.isEmpty()) {
+            return;
+        }
+        const QStringList present = tableNames();
+        for (const QString& table : ownTables_) {
+            if (ContainsName(present, table)) {
+                dropTable(table);
+            }
+        }
+        ownTables_.clear();
+    }
+
+    void dropTable(const QString& table) {
+        if (!onEmbedded_) {
+            DbError error;
+            EXPECT_TRUE(janitor_->execute(QStringLiteral("DROP TABLE ") + table, error))
+                << S(table) << ": " << S(error.description);
+            return;
+        }
+        // The embedded engine takes only the statements the layer sends; a drop goes to the
+        // file directly.
+        janitor_->close();
+        sqlite3* raw = nullptr;
+        const QByteArray file =
+            sandbox_.native(kDataFolder + QStringLiteral("\\") + database_ + ".sqlite").toUtf8();
+        ASSERT_EQ(sqlite3_open(file.constData(), &raw), SQLITE_OK);
+        const QByteArray sql = "DROP TABLE \"" + table.toUtf8() + "\"";
+        char* message = nullptr;
+        EXPECT_EQ(sqlite3_exec(raw, sql.constData(), nullptr, nullptr, &message), SQLITE_OK)
+            << (message ? message : "");
+        sqlite3_free(message);
+        sqlite3_close(raw);
+        ConnectParams params;
+        params.database = database_;
+        DbError error;
+        EXPECT_TRUE(janitor_->connect(params, error)) << S(error.description);
+    }
+
+    QStringList tableNames() {
+        DbError error;
+        const std::optional<QStringList> tables = janitor_->tables(error);
+        EXPECT_TRUE(tables) << S(error.description);
+        return tables.value_or(QStringList());
+    }
+
+    std::int64_t count(const QString& table) {
+        DbError error;
+        std::unique_ptr<RowSet> rs =
+            janitor_->openRowSet(QStringLiteral("SELECT COUNT(*) FROM ") + table, error);
+        EXPECT_TRUE(rs && !rs->eof()) << S(table) << ": " << S(error.description);
+        return rs && !rs->eof() ? rs->value(0).toInteger() : -1;
+    }
+
+    // Record numbers of the inventory table in the server's own order.
+    std::vector<int> serverOrder(const QString& orderBy) {
+        DbError error;
+        std::unique_ptr<RowSet> rs =
+            janitor_->openRowSet(QStringLiteral("SELECT RecordNum FROM ") + inventoryTable() +
+                                     QStringLiteral(" ORDER BY ") + orderBy,
+                                 error);
+        EXPECT_TRUE(rs) << S(error.description);
+        std::vector<int> numbers;
+        for (; rs && !rs->eof(); rs->moveNext()) {
+            numbers.push_back(static_cast<int>(rs->value(0).toInteger()));
+        }
+        return numbers;
+    }
+
+    QString inventoryTable() const { return inventory::TableName(storeText_); }
+    QString upcTable() const { return upc::TableName(storeText_); }
+
+    RecordLayer& db() { return *layer_; }
+
+    // A second workstation on the same store.
+    RecordLayer& second() {
+        if (!second_) {
+            second_ = makeLayer();
+            openStore(*second_);
+        }
+        return *second_;
+    }
+
+    QStringList fileLines(const QString& path) const {
+        return QString::fromUtf8(sandbox_.readFile(path))
+            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+
+    qv::test::Sandbox sandbox_;
+    RunValues run_;
+    clsINI_Services ini_{sandbox_.fs, sandbox_.boxes};
+    QString connectionString_;
+    bool onEmbedded_ = false;
+    QString database_;
+    std::unique_ptr<Engine> janitor_;  // the tests' own connection: checks and clean-up
+    QStringList tablesBefore_;
+    std::int16_t store_ = 0;
+    QString storeText_;
+    bool ownCommon_ = false;
+    std::int64_t commonRowsBefore_ = -1;
+    QStringList ownTables_;
+    QStringList serversAsked_;
+    std::unique_ptr<RecordLayer> layer_;
+    std::unique_ptr<RecordLayer> second_;
+};
+
+TEST_F(SqlServerRecordLayer, StartUpOpensTheScratchStoreOnTheServer) {
+    EXPECT_FALSE(db().Embedded());
+    EXPECT_EQ(S(db().ServerName()), S(serverName()));
+    EXPECT_EQ(S(db().DatabaseName()), S(database_));
+    ASSERT_FALSE(serversAsked_.isEmpty());
+    EXPECT_EQ(S(serversAsked_.first()), S(serverName()));
+    EXPECT_EQ(serversAsked_.size(), 1);  // one engine for the run
+
+    EXPECT_EQ(S(db().Slot(kInventoryTable)->tableName), S(inventoryTable()));
+    EXPECT_EQ(S(db().Slot(kUpcTable)->tableName), S(upcTable()));
+    EXPECT_TRUE(db().Slot(kInventoryTable)->opened);
+    EXPECT_TRUE(db().Slot(kUpcTable)->opened);
+    EXPECT_TRUE(db().TableExists(inventoryTable()));
+    EXPECT_TRUE(db().TableExists(upcTable()));
+    EXPECT_EQ(db().InventoryRowCount(), std::optional<std::int64_t>(kStockSize));
+    EXPECT_EQ(count(upcTable()), kStockSize);
+    if (ownCommon_) {
+        EXPECT_EQ(db().Common.StoreNumber, store_);
+        EXPECT_EQ(S(db().StoreNumberText()), S(storeText_));
+    }
+
+    const QStringList trace = fileLines(sandbox_.app.programFolder + QStringLiteral("/52.txt"));
+    EXPECT_TRUE(trace.contains(QStringLiteral("Servername = ") + serverName()));
+    EXPECT_TRUE(trace.contains(QStringLiteral("Server Status = 1")));
+    EXPECT_FALSE(trace.contains(QStringLiteral("Database Create")));
+    EXPECT_TRUE(sandbox_.boxes.shown().empty());
+
+    // A later start-up finds the tables there and opens them again, rows and all.
+    RecordLayer& other = second();
+    EXPECT_TRUE(other.Slot(kInventoryTable)->opened);
+    EXPECT_EQ(other.InventoryRowCount(), std::optional<std::int64_t>(kStockSize));
+    EXPECT_TRUE(sandbox_.boxes.shown().empty());
+}
+
+TEST_F(SqlServerRecordLayer, GetEqualOnEveryKeyReadsTheWholeItem) {
+    db().Inventory = InventoryRecord();
+    db().Inventory.RecordNum = 11 + 7;
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0)) << S(db().LastError().description);
+    EXPECT_EQ(db().Inventory, DbFixture::Item(7));
+
+    db().Inventory = InventoryRecord();
+    db().Inventory.SL = DbFixture::Item(12).SL.str();
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 1));
+    EXPECT_EQ(db().Inventory, DbFixture::Item(12));
+
+    db().Inventory = InventoryRecord();
+    db().Inventory.ItemID = DbFixture::Item(20).ItemID.str();
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 2));
+    EXPECT_EQ(db().Inventory.RecordNum, 31);
+    // Item codes compare without regard to case, as the server's collation does.
+    db().Inventory.ItemID = DbFixture::Item(5).ItemID.str().toLower();
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 2));
+    EXPECT_EQ(db().Inventory.RecordNum, 16);
+
+    db().Inventory = InventoryRecord();
+    db().Inventory.Description = DbFixture::Item(0).Description.str();
+    db().Inventory.SL = QStringLiteral("30000001");
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 3));
+    EXPECT_EQ(db().Inventory.RecordNum, 501);
+    EXPECT_EQ(S(db().Inventory.ItemID.rtrimmed()), "KW-TWIN-1");
+
+    // A key nobody has: false, and the buffer stays as the caller left it.
+    db().Inventory.SL = QStringLiteral("99999999");
+    const InventoryRecord before = db().Inventory;
+    EXPECT_FALSE(db().RecordOp(kInventoryTable, op::GetEqual, 1));
+    EXPECT_EQ(db().Inventory, before);
+
+    db().Upc = UpcRecord();
+    db().Upc.UPC = DbFixture::UpcCode(9);
+    ASSERT_TRUE(db().RecordOp(kUpcTable, op::GetEqual, 2));
+    EXPECT_EQ(db().Upc, DbFixture::UpcFor(9));
+}
+
+// Walks the inventory on a key from its first row to its last and back.
+void WalkBothWays(RecordLayer& db, std::int16_t key, const std::vector<int>& expected) {
+    std::vector<int> forward;
+    ASSERT_TRUE(db.RecordOp(kInventoryTable, op::GetFirst, key)) << S(db.LastError().description);
+    do {
+        forward.push_back(db.Inventory.RecordNum);
+        ASSERT_LE(forward.size(), expected.size()) << "key " << key << ": the walk does not end";
+    } while (db.RecordOp(kInventoryTable, op::GetNext, key));
+    EXPECT_EQ(forward, expected) << "key " << key << " forward";
+
+    std::vector<int> backward;
+    ASSERT_TRUE(db.RecordOp(kInventoryTable, op::GetLast, key));
+    do {
+        backward.push_back(db.Inventory.RecordNum);
+        ASSERT_LE(backward.size(), expected.size()) << "key " << key << ": the walk does not end";
+    } while (db.RecordOp(kInventoryTable, op::GetPrevious, key));
+    std::reverse(backward.begin(), backward.end());
+    EXPECT_EQ(backward, expected) << "key " << key << " backward";
+}
+
+TEST_F(SqlServerRecordLayer, WalksOnKeysOneAndThreeVisitEveryRowOnceInOrder) {
+    // Key 1: S/L codes, all eight digits, so their order is the numbers' order.
+    std::vector<int> bySl;
+    for (int i = 0; i < kGeneratedItems; ++i) {
+        bySl.push_back(11 + i);
+    }
+    bySl.push_back(501);
+    bySl.push_back(502);
+    ASSERT_EQ(serverOrder(QStringLiteral("SL")), bySl);
+    WalkBothWays(db(), 1, bySl);
+
+    // Key 3: the server's order of descriptions; the three items sharing one description
+    // follow each other by S/L.
+    const std::vector<int> byDescription = serverOrder(QStringLiteral("Description, SL"));
+    ASSERT_EQ(byDescription.size(), static_cast<std::size_t>(kStockSize));
+    ASSERT_EQ(std::set<int>(byDescription.begin(), byDescription.end()).size(),
+              static_cast<std::size_t>(kStockSize));
+    const std::size_t twins = static_cast<std::size_t>(
+        std::find(byDescription.begin(), byDescription.end(), 11) - byDescription.begin());
+    ASSERT_LE(twins + 3, byDescription.size());
+    EXPECT_EQ(std::vector<int>(byDescription.begin() + static_cast<std::ptrdiff_t>(twins),
+                               byDescription.begin() + static_cast<std::ptrdiff_t>(twins) + 3),
+              (std::vector<int>{11, 501, 502}));
+    WalkBothWays(db(), 3, byDescription);
+}
+
+TEST_F(SqlServerRecordLayer, FirstLastAndTheNextRecordNumber) {
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetFirst, 1));
+    EXPECT_EQ(S(db().Inventory.SL.rtrimmed()), "10000000");
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetLast, 1));
+    EXPECT_EQ(S(db().Inventory.SL.rtrimmed()), "30000002");
+
+    const std::vector<int> byDescription = serverOrder(QStringLiteral("Description, SL"));
+    ASSERT_FALSE(byDescription.empty());
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetFirst2, 3));
+    EXPECT_EQ(db().Inventory.RecordNum, byDescription.front());
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetLast2, 3));
+    EXPECT_EQ(db().Inventory.RecordNum, byDescription.back());
+
+    // Physical order: the clustered index on RecordNum on the server, insertion order in the
+    // embedded engine; the first row is record 11 either way.
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetFirst, kPhysicalOrder));
+    EXPECT_EQ(S(db().LastStatement()),
+              S(QStringLiteral("SELECT TOP 1 * FROM ") + inventoryTable()));
+    EXPECT_EQ(db().Inventory.RecordNum, 11);
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetLast, kPhysicalOrder));
+    EXPECT_EQ(S(db().LastStatement()), S(QStringLiteral("SELECT TOP 1 * FROM ") + inventoryTable() +
+                                         QStringLiteral(" ORDER BY SL DESC")));
+    EXPECT_EQ(db().Inventory.RecordNum, 502);
+
+    EXPECT_EQ(db().NextRecordNumber(), 503);
+    EXPECT_EQ(db().Inventory.RecordNum, 502);
+
+    db().Upc = UpcRecord();
+    ASSERT_TRUE(db().RecordOp(kUpcTable, op::GetLast, 2));
+    EXPECT_EQ(S(db().Upc.UPC.rtrimmed()), S(DbFixture::UpcCode(502)));
+}
+
+TEST_F(SqlServerRecordLayer, ItemCodeWithLeadingBlanksIsFoundByKeyTwo) {
+    InventoryRecord r = DbFixture::Item(60);
+    r.SL = QStringLiteral("LB000001");
+    r.ItemID = QStringLiteral("   LEADING");
+    r.RecordNum = 600;
+    db().Inventory = r;
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Insert, 0)) << S(db().LastError().description);
+
+    db().Inventory = InventoryRecord();
+    db().Inventory.ItemID = QStringLiteral("LEADING");
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 2))
+        << S(db().LastError().description) << " | " << S(db().LastStatement());
+    EXPECT_EQ(db().Inventory.RecordNum, 600);
+    EXPECT_EQ(S(db().Inventory.ItemID.str()), S(QStringLiteral("   LEADING") + QString(15, u' ')));
+
+    // And the other way round: typed with blanks, stored without.
+    db().Inventory = InventoryRecord();
+    db().Inventory.ItemID = QStringLiteral("  ") + DbFixture::Item(2).ItemID.str();
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 2));
+    EXPECT_EQ(db().Inventory.RecordNum, 13);
+}
+
+TEST_F(SqlServerRecordLayer, UpdateWritesTheBufferOverTheCurrentRow) {
+    db().Inventory = InventoryRecord();
+    db().Inventory.SL = DbFixture::Item(3).SL.str();
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 1));
+    db().Inventory.Description = QStringLiteral("KIWI CIDER SPECIAL");
+    db().Inventory.FlgQZV = QStringLiteral("R");
+    db().Inventory.QZV1 = 120;
+    db().Inventory.QtyOnHand = 7.5f;
+    db().Inventory.Price = Currency::fromScaled(123456);
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Update, 1)) << S(db().LastError().description);
+
+    InventoryRecord expected = DbFixture::Item(3);
+    expected.Description = QStringLiteral("KIWI CIDER SPECIAL");
+    expected.FlgQZV = QStringLiteral("R");
+    expected.QZV1 = 120;
+    expected.QtyOnHand = 7.5f;
+    expected.Price = Currency::fromScaled(123456);
+    db().Inventory = InventoryRecord();
+    ASSERT_TRUE(db().GetInventoryByRecordNum(14));
+    EXPECT_EQ(db().Inventory, expected);
+    // Seen so from another connection, and nothing else changed.
+    ASSERT_TRUE(second().GetInventoryByRecordNum(14));
+    EXPECT_EQ(second().Inventory, expected);
+    ASSERT_TRUE(second().GetInventoryByRecordNum(15));
+    EXPECT_EQ(second().Inventory, DbFixture::Item(4));
+    EXPECT_EQ(db().InventoryRowCount(), std::optional<std::int64_t>(kStockSize));
+}
+
+TEST_F(SqlServerRecordLayer, LostUpdateThroughASecondLayerIsRefused) {
+    db().Inventory = InventoryRecord();
+    db().Inventory.RecordNum = 17;
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0));
+
+    // Another workstation reads and changes the same item in between.
+    RecordLayer& other = second();
+    other.Inventory = InventoryRecord();
+    other.Inventory.RecordNum = 17;
+    ASSERT_TRUE(other.RecordOp(kInventoryTable, op::GetEqual, 0));
+    other.Inventory.Description = QStringLiteral("CHANGED ELSEWHERE");
+    ASSERT_TRUE(other.RecordOp(kInventoryTable, op::Update, 0)) << S(other.LastError().description);
+
+    db().Inventory.Description = QStringLiteral("MINE");
+    db().Inventory.QZV1 = 5;
+    EXPECT_FALSE(db().RecordOp(kInventoryTable, op::Update, 0));
+    EXPECT_EQ(S(db().LastError().description),
+              "Row cannot be located for updating. Some values may have been changed since it "
+              "was last read.");
+    ASSERT_TRUE(db().GetInventoryByRecordNum(17));
+    EXPECT_EQ(S(db().Inventory.Description.rtrimmed()), "CHANGED ELSEWHERE");
+    EXPECT_EQ(db().Inventory.QZV1, 0);
+
+    // Read again, the row can be written.
+    db().Inventory.QZV1 = 9;
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Update, 0)) << S(db().LastError().description);
+    ASSERT_TRUE(other.GetInventoryByRecordNum(17));
+    EXPECT_EQ(other.Inventory.QZV1, 9);
+    EXPECT_EQ(S(other.Inventory.Description.rtrimmed()), "CHANGED ELSEWHERE");
+}
+
+TEST_F(SqlServerRecordLayer, DeleteRemovesTheRowAndKeepsARecallLine) {
+    run_.UserID = QStringLiteral("ANN");
+    db().Inventory = InventoryRecord();
+    db().Inventory.RecordNum = 19;
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0));
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Delete, 0)) << S(db().LastError().description);
+    EXPECT_FALSE(db().GetInventoryByRecordNum(19));
+    EXPECT_EQ(db().InventoryRowCount(), std::optional<std::int64_t>(kStockSize - 1));
+
+    const QString recall = kDataFolder + QStringLiteral("\\DeleteRecall.txt");
+    const QStringList lines = fileLines(recall);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(S(lines[0]), S(QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")) +
+                             QStringLiteral(" ANN  quorvane")));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("INSERT INTO ") + inventoryTable() +
+                                    QStringLiteral(" VALUES('10000008','")))
+        << S(lines[1]);
+
+    // The recall line puts the row back as it was.
+    EXPECT_EQ(db().ExecuteSql(lines[1]), 1) << S(db().LastError().description);
+    ASSERT_TRUE(db().GetInventoryByRecordNum(19));
+    EXPECT_EQ(db().Inventory, DbFixture::Item(8));
+
+    // A UPC row goes without a recall line.
+    db().Upc = UpcRecord();
+    db().Upc.UPC = DbFixture::UpcCode(8);
+    ASSERT_TRUE(db().RecordOp(kUpcTable, op::GetEqual, 2));
+    ASSERT_TRUE(db().RecordOp(kUpcTable, op::Delete, 2)) << S(db().LastError().description);
+    EXPECT_FALSE(db().RecordOp(kUpcTable, op::GetEqual, 2));
+    EXPECT_EQ(count(upcTable()), kStockSize - 1);
+    EXPECT_EQ(fileLines(recall).size(), 2);
+}
+
+TEST_F(SqlServerRecordLayer, DuplicateKeysAreRefusedAndNothingIsWritten) {
+    db().Upc = DbFixture::UpcFor(4);
+    db().Upc.SL = DbFixture::Item(9).SL.str();  // another item, the same code
+    db().Upc.InvUID = 20;
+    EXPECT_FALSE(db().RecordOp(kUpcTable, op::Insert, 0));
+    EXPECT_EQ(db().LastError().number, 2601) << S(db().LastError().description);
+    EXPECT_EQ(count(upcTable()), kStockSize);
+    db().Upc = UpcRecord();
+    db().Upc.UPC = DbFixture::UpcCode(4);
+    ASSERT_TRUE(db().RecordOp(kUpcTable, op::GetEqual, 2));
+    EXPECT_EQ(S(db().Upc.SL.rtrimmed()), "10000004");
+
+    // An item with an S/L code that is taken.
+    db().Inventory = DbFixture::Item(5);
+    db().Inventory.RecordNum = 700;
+    db().Inventory.ItemID = QStringLiteral("OTHER");
+    EXPECT_FALSE(db().RecordOp(kInventoryTable, op::Insert, 0));
+    EXPECT_EQ(db().LastError().number, 2601) << S(db().LastError().description);
+    EXPECT_EQ(db().InventoryRowCount(), std::optional<std::int64_t>(kStockSize));
+    EXPECT_FALSE(db().GetInventoryByRecordNum(700));
+}
+
+// A database that holds a store of its own already: its COMMON table and its tables are left
+// exactly as they were. With the embedded engine that store is made first (store 1, three
+// items); on a server it is whatever the database holds.
+class SqlServerBesideAStore : public SqlServerRecordLayer {
+protected:
+    void seedBeforehand() override {
+        if (!onEmbedded_) {
+            return;
+        }
+        DbFixture::Options options;
+        options.items = 3;
+        DbFixture store(sandbox_, options);
+        ASSERT_TRUE(store.ok()) << S(store.error);
+        seeded_ = true;
+    }
+
+    bool seeded_ = false;
+};
+
+TEST_F(SqlServerBesideAStore, ScratchTablesComeAndGoAndTheStoreStaysAsItWas) {
+    if (seeded_) {
+        ASSERT_FALSE(ownCommon_);
+        EXPECT_EQ(S(db().StoreNumberText()), "");  // the store's Common row was not read
+    }
+    EXPECT_EQ(S(db().Slot(kInventoryTable)->tableName), S(inventoryTable()));
+    EXPECT_EQ(db().InventoryRowCount(), std::optional<std::int64_t>(kStockSize));
+    db().Inventory = InventoryRecord();
+    db().Inventory.SL = DbFixture::Item(1).SL.str();
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 1));
+    EXPECT_EQ(db().Inventory, DbFixture::Item(1));
+    EXPECT_EQ(second().InventoryRowCount(), std::optional<std::int64_t>(kStockSize));
+
+    dropScratch();
+    EXPECT_EQ(SortedUpper(tableNames()), SortedUpper(tablesBefore_));
+    if (!ownCommon_) {
+        EXPECT_EQ(count(common::TableName()), commonRowsBefore_);
+    }
+    if (seeded_) {
+        EXPECT_EQ(count(QStringLiteral("invt1")), 3);
+        EXPECT_EQ(count(QStringLiteral("UPC1")), 3);
+        DbError error;
+        std::unique_ptr<RowSet> row = janitor_->openRowSet(
+            QStringLiteral("SELECT StoreNumber, Cname FROM ") + common::TableName(), error);
+        ASSERT_TRUE(row && !row->eof()) << S(error.description);
+        EXPECT_EQ(row->recordCount(), 1);
+        EXPECT_EQ(row->value(0).toInteger(), 1);
+        EXPECT_EQ(S(row->value(1).toText().trimmed()), "Harbour Wines & Spirits");
+    }
 }
 
 }  // namespace
