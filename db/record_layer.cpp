@@ -382,6 +382,14 @@ bool RecordLayer::keyed(int table, const QString& cmp, QString& sql) {
 }
 
 bool RecordLayer::singleColumn(int table, const QString& cmp, int ordinal, QString& sql) {
+    const bool descending = cmp == u"<" || cmp == u"<=";
+    if (!sql.isEmpty()) {
+        // The caller's statement, as for the keyed form.
+        if (descending) {
+            sql += QStringLiteral(" DESC");
+        }
+        return readStatement(table, sql);
+    }
     const RowSet* rs = CurrentRow(table);
     if (!hasRow(table) || ordinal < 0 || ordinal >= rs->fieldCount()) {
         lastError_ =
@@ -393,7 +401,7 @@ bool RecordLayer::singleColumn(int table, const QString& cmp, int ordinal, QStri
     const QString value = v.kind() == Value::Kind::Text ? RTrim(v.toText()) : v.toText();
     QString statement = QStringLiteral("SELECT TOP 1 * FROM ") + Slot(table)->tableName +
                         QStringLiteral(" WHERE ") + name + cmp + u'\'' + QuoteRaw(value) + u'\'';
-    if (cmp == u"<" || cmp == u"<=") {
+    if (descending) {
         statement += QStringLiteral(" ORDER BY ") + name + QStringLiteral(" DESC");
     }
     sql = statement;
@@ -439,6 +447,10 @@ bool RecordLayer::stepping(int table, int key, bool next) {
         order << (next ? col(i) : col(i) + QStringLiteral(" DESC"));
     }
     statement += QStringLiteral(" ORDER BY ") + order.join(u',');
+    // The key value of an item code is already without its leading blanks: compare and order
+    // the column the same way, or a code stored with leading blanks is skipped or met out of
+    // order.
+    statement = ltrimItemIds(statement);
     lastStatement_ = statement;
     return readStatement(table, statement);
 }
@@ -459,7 +471,9 @@ bool RecordLayer::firstOrLast(int table, int key, bool last) {
             order << (last ? c + QStringLiteral(" DESC") : c);
         }
         if (!order.isEmpty()) {
-            statement += QStringLiteral(" ORDER BY ") + order.join(u',');
+            // In the order the keyed and stepping reads use, so that a walk from the first
+            // row meets every row once.
+            statement += ltrimItemIds(QStringLiteral(" ORDER BY ") + order.join(u','));
         }
     }
     lastStatement_ = statement;

@@ -144,6 +144,49 @@ bool tokenize(const QString& s, std::vector<Token>& out, DbError& error) {
     return true;
 }
 
+// --- LIKE patterns ----------------------------------------------------------------------------
+
+// The desktop server reads "[x]" in a LIKE pattern as a class of one character; the lookup
+// writes typed "%", "_" and "[" as "[%]", "[_]" and "[[]" so that they are searched for as
+// themselves. SQLite's LIKE has no classes: a pattern holding them is rewritten for
+// ESCAPE '\', the class's character escaped where LIKE would read it as a wildcard, and
+// every backslash of the pattern escaped too. Classes of more than one character, ranges and
+// negations ("[a-c]", "[^x]") have no LIKE equivalent and are refused.
+std::optional<QString> escapedLikePattern(const QString& pattern, QString& problem) {
+    const auto escaped = [](QChar c) {
+        return c == u'%' || c == u'_' || c == u'\\' ? QString(u'\\') + c : QString(c);
+    };
+    QString out;
+    out.reserve(pattern.size() + 4);
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern.at(i);
+        if (c != u'[') {
+            out += c == u'\\' ? escaped(c) : QString(c);
+            continue;
+        }
+        const qsizetype close = pattern.indexOf(u']', i + 1);
+        if (close < 0) {
+            problem = QStringLiteral(
+                          "The LIKE pattern '%1' opens a character class with '[' "
+                          "that is never closed.")
+                          .arg(pattern);
+            return std::nullopt;
+        }
+        const QStringView inside = QStringView(pattern).mid(i + 1, close - i - 1);
+        if (inside.size() != 1 || inside.front() == u'^') {
+            problem = QStringLiteral(
+                          "The LIKE pattern '%1' holds the character class '%2', "
+                          "which the embedded database does not support; only "
+                          "classes of one character such as [%] or [_] are read.")
+                          .arg(pattern, pattern.mid(i, close - i + 1));
+            return std::nullopt;
+        }
+        out += escaped(inside.front());
+        i = close;
+    }
+    return out;
+}
+
 // --- syntax tree ----------------------------------------------------------------------------
 
 struct Select;
@@ -155,6 +198,7 @@ struct Node {
     Literal literal;
     int length = 0;        // Left
     bool negated = false;  // Like, IsNull
+    bool escaped = false;  // Like: the pattern is written for ESCAPE '\'
     std::vector<std::unique_ptr<Node>> kids;
     std::unique_ptr<Select> select;  // Subquery
 };
@@ -456,6 +500,17 @@ public:
             auto rhs = operand();
             if (!rhs) {
                 return nullptr;
+            }
+            if (rhs->kind == Node::Kind::Literal && rhs->literal.kind == Literal::Kind::Text &&
+                rhs->literal.text.contains(u'[')) {
+                QString problem;
+                auto pattern = escapedLikePattern(rhs->literal.text, problem);
+                if (!pattern) {
+                    fail(err::kNotSupported, problem);
+                    return nullptr;
+                }
+                rhs->literal.text = *pattern;
+                n->escaped = true;
             }
             n->kids.push_back(std::move(lhs));
             n->kids.push_back(std::move(rhs));
@@ -827,6 +882,9 @@ public:
                 operand(*n.kids[0]);
                 out += n.negated ? QStringLiteral(" NOT LIKE ") : QStringLiteral(" LIKE ");
                 operand(*n.kids[1]);
+                if (n.escaped) {
+                    out += QStringLiteral(" ESCAPE '\\'");
+                }
                 break;
             case Node::Kind::IsNull:
                 operand(*n.kids[0]);

@@ -35,6 +35,9 @@ namespace qv::db::tsql {
 // - LEFT(col,n) = 'text' becomes a range on col (answered from an index) plus the exact test.
 // - ORDER BY terms that an equality in the WHERE fixes are left out (every row ties on them),
 //   so an expression index answers ltrim(ItemID)='X' ORDER BY ltrim(ItemID) without sorting.
+// - A LIKE pattern holding one-character classes ("[%]", "[_]", "[[]", "[x]") is written with
+//   ESCAPE '\' and the class's character escaped; other classes ("[a-c]", "[^x]", "[ab]")
+//   are refused. Patterns without a class are sent as they are.
 // - TOP n becomes LIMIT n; SELECT * also fetches the rowid (last), for row set writes.
 // - Index names are per table on the desktop server and global in SQLite: index i of table t
 //   is named t__i; an index on a column named ItemID gets a companion index t__i__ltrim on

@@ -118,6 +118,38 @@ TEST_F(RecordOpTest, DirectLessOrEqualOrdersDescendingOnTheColumn) {
                                   "ORDER BY Description DESC"));
 }
 
+TEST_F(RecordOpTest, DirectGivenStatementIsUsedUnchanged) {
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetFirst, 1));
+    const InventoryRecord before = db().Inventory;
+    // "<=" gets " DESC" appended to the caller's text; the column ordinal is not read.
+    QString sql = QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL<='10000005' ORDER BY SL");
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetLessOrEqual, 2, true, false, sql))
+        << db().LastError().description.toStdString();
+    EXPECT_EQ(sql,
+              QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL<='10000005' ORDER BY SL DESC"));
+    EXPECT_EQ(db().LastStatement(), sql);
+    EXPECT_EQ(db().FieldValue(kInventoryTable, 0).toText(), QStringLiteral("10000005"));
+    EXPECT_EQ(db().Inventory, before);
+
+    sql = QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE RecordNum = 20");
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0, true, false, sql));
+    EXPECT_EQ(sql, QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE RecordNum = 20"));
+    EXPECT_EQ(db().FieldValue(kInventoryTable, 40).toInteger(), 20);
+
+    sql = QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL>'ZZZ'");
+    EXPECT_FALSE(db().RecordOp(kInventoryTable, op::GetGreater, 0, true, false, sql));
+    EXPECT_EQ(sql, QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL>'ZZZ'"));
+    EXPECT_EQ(db().Inventory, before);
+}
+
+TEST_F(EmptyInventoryTest, DirectGivenStatementNeedsNoCurrentRow) {
+    QString sql = QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL<'X' ORDER BY SL");
+    EXPECT_FALSE(db().RecordOp(kInventoryTable, op::GetLess, 0, true, false, sql));
+    EXPECT_FALSE(db().LastError().isSet()) << db().LastError().description.toStdString();
+    EXPECT_EQ(db().LastStatement(),
+              QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL<'X' ORDER BY SL DESC"));
+}
+
 TEST_F(RecordOpTest, DirectWithKeyFromRecordUsesTheKey) {
     db().Inventory.SL = QStringLiteral("10000004");
     db().KeyFromRecord = true;
@@ -354,6 +386,66 @@ TEST_F(RecordOpTest, WalksForwardAndBackwardOnSeveralKeys) {
         byLocation.push_back(r.num);
     }
     walkBothWays(db(), 11, byLocation);
+}
+
+// The record numbers of every inventory row in the order of one statement.
+std::vector<int> orderOf(RecordLayer& db, const QString& orderBy) {
+    QString sql = QStringLiteral("SELECT * FROM invt1 ORDER BY ") + orderBy;
+    std::vector<int> out;
+    EXPECT_TRUE(db.RecordOp(kInventoryTable, op::BySQL, 0, true, false, sql))
+        << db.LastError().description.toStdString();
+    RowSet* rows = db.CurrentRow(kInventoryTable);
+    for (; rows != nullptr && !rows->eof(); rows->moveNext()) {
+        out.push_back(static_cast<int>(rows->value(40).toInteger()));
+    }
+    return out;
+}
+
+TEST_F(RecordOpTest, ItemCodeKeysWalkCodesWithLeadingBlanksInTheirPlace) {
+    struct Extra {
+        const char* code;
+        const char* dept;
+        int num;
+    };
+    // Codes that sort first, in the middle and last once their blanks are gone.
+    const Extra extras[] = {{" AA-000001", "WINE", 701},
+                            {"  HB-000100", "BEER", 702},
+                            {"   RH-000050", "SOFT", 703},
+                            {" ZZ-000009", "BEER", 704},
+                            {"    MT-000002", "SPIRITS", 705}};
+    for (const Extra& e : extras) {
+        db().Inventory = DbFixture::Item(0);
+        db().Inventory.SL = QStringLiteral("LB%1").arg(e.num);
+        db().Inventory.ItemID = QString::fromLatin1(e.code);
+        db().Inventory.DeptCode = QString::fromLatin1(e.dept);
+        db().Inventory.RecordNum = e.num;
+        ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Insert, 0))
+            << db().LastError().description.toStdString();
+    }
+
+    const std::vector<int> byCode = orderOf(db(), QStringLiteral("ltrim(ItemID)"));
+    ASSERT_EQ(byCode.size(), 35u);
+    EXPECT_EQ(byCode.front(), 701);
+    EXPECT_EQ(byCode.back(), 704);
+    walkBothWays(db(), 2, byCode);
+
+    const std::vector<int> byDept = orderOf(db(), QStringLiteral("DeptCode,ltrim(ItemID)"));
+    ASSERT_EQ(byDept.size(), 35u);
+    walkBothWays(db(), 8, byDept);
+
+    // Key 7 (VendorCode, ItemID) likewise: all five share the first item's vendor.
+    walkBothWays(db(), 7, orderOf(db(), QStringLiteral("VendorCode,ltrim(ItemID)")));
+
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetLast, 8));
+    EXPECT_EQ(db().Inventory.RecordNum, 701);  // the one wine
+    EXPECT_EQ(
+        db().LastStatement(),
+        QStringLiteral("SELECT TOP 1 * FROM invt1 ORDER BY DeptCode DESC,ltrim(ItemID) DESC"));
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetPrevious, 8));
+    EXPECT_TRUE(db().LastStatement().endsWith(
+        QStringLiteral("AND ltrim(ItemID)<'AA-000001' OR DeptCode<'WINE' ORDER BY DeptCode "
+                       "DESC,ltrim(ItemID) DESC")))
+        << db().LastStatement().toStdString();
 }
 
 TEST_F(RecordOpTest, UpcWalkOnKeyOneFollowsItemThenCode) {

@@ -309,6 +309,39 @@ TEST_F(SqliteEngineTest, LikeIgnoresTrailingBlanksOfTheValueButNotOfThePattern) 
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM t WHERE c like '%p b%'")), 1);
 }
 
+TEST_F(SqliteEngineTest, LikeReadsOneCharacterClassesAsTheCharacterItself) {
+    exec(QStringLiteral("CREATE TABLE t (c CHAR(20), n INT)"));
+    const QStringList values = {"Cola 50% off  ", "COLA 500 OFF", "gin_tonic",   "GINXTONIC",
+                                "box [1] of 2",   "box 1 of 2",   "c:\\temp 5%", "c:xtemp 5%"};
+    for (int i = 0; i < values.size(); ++i) {
+        exec(QStringLiteral("INSERT INTO t VALUES('%1', %2)").arg(values[i]).arg(i));
+    }
+    const auto numbers = [&](const QString& pattern) {
+        QStringList out;
+        for (const Value& v : column(
+                 QStringLiteral("SELECT * FROM t WHERE c like '%1' ORDER BY n").arg(pattern), 1)) {
+            out.append(v.toText());
+        }
+        return out;
+    };
+    // Case does not count; trailing blanks of the value do not, those of the pattern do.
+    EXPECT_EQ(numbers(QStringLiteral("%50[%] OFF%")), QStringList{"0"});
+    EXPECT_EQ(numbers(QStringLiteral("%50[%] OFF")), QStringList{"0"});
+    EXPECT_EQ(numbers(QStringLiteral("%50[%] OFF ")), QStringList{});
+    EXPECT_EQ(numbers(QStringLiteral("%50% OFF%")), (QStringList{"0", "1"}));
+    EXPECT_EQ(numbers(QStringLiteral("GIN[_]TONIC")), QStringList{"2"});
+    EXPECT_EQ(numbers(QStringLiteral("GIN_TONIC")), (QStringList{"2", "3"}));
+    EXPECT_EQ(numbers(QStringLiteral("%[[]1]%")), QStringList{"4"});
+    EXPECT_EQ(numbers(QStringLiteral("c:\\temp [5]%")), QStringList{"6"});
+    EXPECT_EQ(numbers(QStringLiteral("c:_temp%[%]")), (QStringList{"6", "7"}));
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM t WHERE c NOT like '%[%]%'")), 5);
+
+    DbError error;
+    EXPECT_EQ(engine_.openRowSet(QStringLiteral("SELECT * FROM t WHERE c like '%[0-9]%'"), error),
+              nullptr);
+    EXPECT_EQ(error.number, err::kNotSupported);
+}
+
 TEST_F(SqliteEngineTest, LtrimComparesItemCodesWithoutLeadingBlanks) {
     exec(QStringLiteral("CREATE TABLE t (ItemID CHAR(25))"));
     exec(QStringLiteral("Create UNIQUE Index idx_2 On t(ItemID)"));

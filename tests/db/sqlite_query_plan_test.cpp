@@ -316,9 +316,17 @@ protected:
         return m;
     }
 
-    // The stepping read ("Get Next" with ">", "Get Previous" with "<").
+    // The stepping read ("Get Next" with ">", "Get Previous" with "<"), item codes through
+    // ltrim as in the keyed read.
     static QString steppingStatement(const QString& table, const QStringList& cols,
                                      const QStringList& values, const QString& cmp) {
+        QString sql = steppingText(table, cols, values, cmp);
+        sql.replace(QStringLiteral("ItemID"), QStringLiteral("ltrim(ItemID)"));
+        return sql;
+    }
+
+    static QString steppingText(const QString& table, const QStringList& cols,
+                                const QStringList& values, const QString& cmp) {
         const bool back = cmp == u"<";
         if (cols.size() == 1) {
             return QStringLiteral("SELECT  TOP 1 * FROM ") + table + QStringLiteral(" WHERE ") +
@@ -339,14 +347,14 @@ protected:
     static Meaning steppingMeaning(const std::vector<Row>& rows, const QStringList& cols,
                                    const QStringList& values, const QString& cmp) {
         const bool back = cmp == u"<";
-        const Term a{cols[0]};
+        const Term a{cols[0], cols[0] == u"ItemID"};
         Meaning m;
         if (cols.size() == 1) {
             m.matches = [=](const Row& r) { return holds(compare(a, a.of(r), values[0]), cmp); };
             m.order = {Order{a, back}};
             return m;
         }
-        const Term b{cols[1]};
+        const Term b{cols[1], cols[1] == u"ItemID"};
         int sameFirst = 0;
         for (const Row& r : rows) {
             sameFirst += compare(a, a.of(r), values[0]) == 0 ? 1 : 0;
@@ -442,10 +450,13 @@ TEST_F(QueryPlanTest, FirstAndLastOnEveryKeyWalkAnIndexInOrder) {
             std::vector<Order> firstOrder;
             std::vector<Order> lastOrder;
             for (const QString& c : cols) {
-                first.append(c);
-                last.append(c + QStringLiteral(" DESC"));
-                firstOrder.push_back(Order{Term{c}, false});
-                lastOrder.push_back(Order{Term{c}, true});
+                // Item codes are ordered without their leading blanks.
+                const bool ltrim = c == u"ItemID";
+                const QString term = ltrim ? QStringLiteral("ltrim(ItemID)") : c;
+                first.append(term);
+                last.append(term + QStringLiteral(" DESC"));
+                firstOrder.push_back(Order{Term{c, ltrim}, false});
+                lastOrder.push_back(Order{Term{c, ltrim}, true});
             }
             const QString head = QStringLiteral("SELECT TOP 1 * FROM ") + t.name;
             const QString getFirst = head + QStringLiteral(" ORDER BY ") + first.join(u',');
@@ -546,6 +557,31 @@ TEST_F(QueryPlanTest, ItemCodeReadsUseTheLtrimIndex) {
                                       "BY ltrim(ItemID)")
                            .arg(code.toLower()),
                        *items_, QStringLiteral("RecordNum"), keyedMeaning({"ItemID"}, {code}, "="));
+    }
+}
+
+TEST_F(QueryPlanTest, ItemCodeWalksUseTheLtrimIndexes) {
+    // Keys 2, 7 and 8 step and start through ltrim(ItemID): their companion indexes answer.
+    const std::pair<int, QString> keys[] = {
+        {2, "invt1__idx_2__ltrim"}, {7, "invt1__idx_6__ltrim"}, {8, "invt1__idx_8__ltrim"}};
+    for (const auto& [key, index] : keys) {
+        const QStringList& cols = kInventoryKeys[key];
+        QStringList statements;
+        for (const QString& cmp : {QStringLiteral(">"), QStringLiteral("<")}) {
+            statements << steppingStatement(QStringLiteral("invt1"), cols,
+                                            keyValues((*items_)[700], cols), cmp);
+        }
+        const QString order =
+            cols.join(u',').replace(QStringLiteral("ItemID"), QStringLiteral("ltrim(ItemID)"));
+        statements << QStringLiteral("SELECT TOP 1 * FROM invt1 ORDER BY ") + order;
+        for (const QString& sql : statements) {
+            SCOPED_TRACE(sql.toStdString());
+            DbError error;
+            const auto plan = engine_->explainQueryPlan(sql, error);
+            ASSERT_TRUE(plan.has_value()) << error.description.toStdString();
+            EXPECT_TRUE(plan->join(u'/').contains(QStringLiteral("USING INDEX ") + index))
+                << plan->join(u'/').toStdString();
+        }
     }
 }
 

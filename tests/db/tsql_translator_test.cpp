@@ -165,6 +165,33 @@ TEST(TranslateSelect, LikeAndAndOrderList) {
               QStringLiteral("SELECT *, rowid FROM t WHERE a LIKE ?1 ORDER BY a LIMIT 5"));
 }
 
+TEST(TranslateSelect, LikeBracketClassesOfOneCharacterBecomeEscapes) {
+    // The lookup's wildcard search for typed "50% OFF".
+    const Translation t = accepted(
+        QStringLiteral("SELECT * FROM invt1 WHERE Description like '%50[%] OFF%' And status <> 'D' "
+                       "Order BY Description,subdescription"));
+    EXPECT_EQ(t.statements.front(),
+              QStringLiteral("SELECT *, rowid FROM invt1 WHERE Description LIKE ?1 ESCAPE '\\' "
+                             "AND status <> ?2 ORDER BY +Description, +subdescription"));
+    EXPECT_EQ(paramTexts(t), (QStringList{QStringLiteral("%50\\% OFF%"), "D"}));
+
+    // "[_]" and "[[]"; a "]" outside a class is itself; every backslash is escaped.
+    EXPECT_EQ(paramTexts(accepted(QStringLiteral("SELECT * FROM t WHERE a like '%N[_]T%'"))),
+              QStringList{QStringLiteral("%N\\_T%")});
+    EXPECT_EQ(paramTexts(accepted(QStringLiteral("SELECT * FROM t WHERE a like '%[[]1]%'"))),
+              QStringList{QStringLiteral("%[1]%")});
+    EXPECT_EQ(paramTexts(accepted(QStringLiteral("SELECT * FROM t WHERE a like 'C:\\[_]x[a]_'"))),
+              QStringList{QStringLiteral("C:\\\\\\_xa_")});
+    EXPECT_EQ(sqlOf(QStringLiteral("SELECT * FROM t WHERE a NOT like '%[%]'")),
+              QStringLiteral("SELECT *, rowid FROM t WHERE a NOT LIKE ?1 ESCAPE '\\'"));
+    // Patterns without a class are sent as they were, backslashes and all.
+    const Translation plain =
+        accepted(QStringLiteral("SELECT * FROM t WHERE a like '%a\\b%' AND b = '[%]'"));
+    EXPECT_EQ(plain.statements.front(),
+              QStringLiteral("SELECT *, rowid FROM t WHERE a LIKE ?1 AND b = ?2"));
+    EXPECT_EQ(paramTexts(plain), (QStringList{QStringLiteral("%a\\b%"), "[%]"}));
+}
+
 TEST(TranslateSelect, NumbersBecomeTypedParameters) {
     const Translation t =
         accepted(QStringLiteral("SELECT * from invt1 WHERE recordnum = 5 AND Price > -1.25"));
@@ -412,6 +439,23 @@ TEST(TranslateRefusals, UnknownFunctionsTypesAndOptions) {
               err::kNotSupported);
     EXPECT_EQ(refused(QStringLiteral("SELECT * FROM t WHERE a = \"x\"")).number,
               err::kNotSupported);
+}
+
+TEST(TranslateRefusals, LikeClassesWithoutAnEscapeAreRefused) {
+    const DbError range = refused(QStringLiteral("SELECT * FROM t WHERE a like '%[a-c]%'"));
+    EXPECT_EQ(range.number, err::kNotSupported);
+    EXPECT_EQ(range.description,
+              QStringLiteral("The LIKE pattern '%[a-c]%' holds the character class '[a-c]', which "
+                             "the embedded database does not support; only classes of one "
+                             "character such as [%] or [_] are read."));
+    for (const char* s :
+         {"SELECT * FROM t WHERE a like '[^x]%'", "SELECT * FROM t WHERE a like '%[ab]'",
+          "SELECT * FROM t WHERE a NOT like '[]]'", "SELECT * FROM t WHERE a like '[^]'"}) {
+        EXPECT_EQ(refused(QString::fromLatin1(s)).number, err::kNotSupported) << s;
+    }
+    EXPECT_EQ(refused(QStringLiteral("SELECT * FROM t WHERE a like '50[%'")).description,
+              QStringLiteral("The LIKE pattern '50[%' opens a character class with '[' that is "
+                             "never closed."));
 }
 
 TEST(TranslateRefusals, MoreThanOneStatementIsRefusedWhole) {
