@@ -216,14 +216,47 @@ public:
         }
     }
 
+    // A prepared statement of the cache with the shape of its result, worked out once: a read
+    // needs the columns' names and declared types on every call, and parsing the declarations
+    // each time cost more than SQLite's own work for a one-row read.
+    struct CachedStatement {
+        StmtPtr stmt;
+        int reprepares = -1;  // SQLite's count when the shape was taken
+        QStringList names;
+        std::vector<ColumnType> types;
+    };
+
     // A prepared statement from the cache (prepared on first use); reset it after use.
     sqlite3_stmt* cached(const QString& sql, DbError& error, const ErrorContext& ctx) {
+        CachedStatement* entry = cachedEntry(sql, error, ctx);
+        return entry != nullptr ? entry->stmt.get() : nullptr;
+    }
+
+    // The names and declared types of the first `visible` result columns, as of the statement's
+    // latest preparation (SQLite prepares a statement again after a schema change, and the
+    // columns may change with it). Call after the first step.
+    void resultShape(CachedStatement& entry, int visible) {
+        sqlite3_stmt* stmt = entry.stmt.get();
+        const int reprepares = sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_REPREPARE, 0);
+        if (reprepares == entry.reprepares && entry.names.size() == visible) {
+            return;
+        }
+        entry.names.clear();
+        entry.types.clear();
+        for (int c = 0; c < visible; ++c) {
+            entry.names.append(QString::fromUtf8(sqlite3_column_name(stmt, c)));
+            entry.types.push_back(ColumnType::parse(sqlite3_column_decltype(stmt, c)));
+        }
+        entry.reprepares = reprepares;
+    }
+
+    CachedStatement* cachedEntry(const QString& sql, DbError& error, const ErrorContext& ctx) {
         if (db_ == nullptr) {
             error = notConnected();
             return nullptr;
         }
-        if (StmtPtr* found = statements_.find(sql)) {
-            return found->get();
+        if (CachedStatement* found = statements_.find(sql)) {
+            return found;
         }
         sqlite3_stmt* stmt = nullptr;
         const QByteArray utf8 = sql.toUtf8();
@@ -235,7 +268,7 @@ public:
             error = errorFor(rc, ctx);
             return nullptr;
         }
-        return statements_.insert(sql, StmtPtr(stmt)).get();
+        return &statements_.insert(sql, CachedStatement{StmtPtr(stmt), -1, {}, {}});
     }
 
     // Runs one statement that is not worth caching (schema work, transactions).
@@ -566,7 +599,7 @@ private:
     sqlite3* db_;
     QString file_;
     SqliteEngine::Options options_;
-    LruCache<StmtPtr> statements_;
+    LruCache<CachedStatement> statements_;
     std::map<QString, TableInfo> tables_;
     int schemaCookie_ = -1;
     std::int64_t prepares_ = 0;
@@ -1104,10 +1137,11 @@ std::unique_ptr<RowSet> buildRowSet(const std::shared_ptr<SqliteConnection>& con
                                     const Translation& t, const std::vector<RawValue>& binds,
                                     DbError& error) {
     const ErrorContext ctx{t.kind, t.table};
-    sqlite3_stmt* stmt = conn->cached(t.statements.front(), error, ctx);
-    if (stmt == nullptr) {
+    auto* entry = conn->cachedEntry(t.statements.front(), error, ctx);
+    if (entry == nullptr) {
         return nullptr;
     }
+    sqlite3_stmt* stmt = entry->stmt.get();
     StmtReset reset(stmt);
     for (size_t i = 0; i < binds.size(); ++i) {
         const int rc = bindRaw(stmt, static_cast<int>(i) + 1, binds[i]);
@@ -1121,12 +1155,9 @@ std::unique_ptr<RowSet> buildRowSet(const std::shared_ptr<SqliteConnection>& con
     // prepared again by that step and may have other columns.
     const int total = sqlite3_column_count(stmt);
     const int visible = t.rowidLast ? total - 1 : total;
-    QStringList names;
-    std::vector<ColumnType> types;
-    for (int c = 0; c < visible; ++c) {
-        names.append(QString::fromUtf8(sqlite3_column_name(stmt, c)));
-        types.push_back(ColumnType::parse(sqlite3_column_decltype(stmt, c)));
-    }
+    conn->resultShape(*entry, visible);
+    QStringList names = entry->names;
+    std::vector<ColumnType> types = entry->types;
     std::vector<RawValue> cells;
     std::vector<std::int64_t> rowids;
     std::int64_t counter = 0;
