@@ -58,10 +58,11 @@ private:
         const Step step = steps_.front();
         steps_.pop_front();
         QPointer<QWidget> target(w);
-        QTimer::singleShot(0, this, [step, target] {
+        QTimer::singleShot(0, this, [this, step, target] {
             if (target) {
                 step.act(target);
             }
+            last_ = nullptr;  // the same window may be shown modally again
         });
     }
 

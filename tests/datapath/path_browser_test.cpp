@@ -1,6 +1,7 @@
 #include "datapath/frm_smfile_path.h"
 #include "datapath/twips.h"
 #include "tests/datapath/modal_driver.h"
+#include "tests/platform/shown_box.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,8 @@
 
 namespace qv {
 namespace {
+
+using test::BoxShown;
 
 class PathBrowserTest : public ::testing::Test {
 protected:
@@ -46,6 +49,20 @@ protected:
         ASSERT_TRUE(index.isValid());
         tree->setCurrentIndex(index);
     }
+    // Shows the form in file mode on a folder.
+    void showFiles(const QString& folder, const QString& pattern = {}) {
+        form.ShowFiles = true;
+        form.BrowseFile = pattern;
+        form.BrowsePath = folder;
+        form.show();
+    }
+    // The width of the form and the places of its controls, in twips.
+    void expectLayout(int form_, int label, int ok, int cancel) {
+        EXPECT_EQ(form.width(), twips(form_));
+        EXPECT_EQ(child<QLabel>("lblPath")->width(), twips(label));
+        EXPECT_EQ(okButton()->x(), twips(ok));
+        EXPECT_EQ(child<QPushButton>("cmdOkCancel_1")->x(), twips(cancel));
+    }
 };
 
 TEST_F(PathBrowserTest, WithoutSettingsItOpensInFolderModeOnTheCurrentFolder) {
@@ -56,208 +73,165 @@ TEST_F(PathBrowserTest, WithoutSettingsItOpensInFolderModeOnTheCurrentFolder) {
     EXPECT_FALSE(child<QWidget>("txtFileSpec")->isVisibleTo(&form));
     EXPECT_TRUE(okButton()->isEnabled());
     EXPECT_TRUE(form.BrowseCancelled);
-    EXPECT_EQ(form.width(), twips(4653));
-    EXPECT_EQ(child<QLabel>("lblPath")->width(), twips(4275));
-    EXPECT_EQ(okButton()->x(), twips(1860));
-    EXPECT_EQ(child<QPushButton>("cmdOkCancel_1")->x(), twips(3150));
+    expectLayout(4653, 4275, 1860, 3150);
+
+    const struct {
+        const char* name;
+        const char* text;
+        const char* tip;
+    } controls[] = {
+        {"cmdHelp", "F1  Help", "Show Help"},
+        {"cmdOkCancel_0", "F10  Accept", "Set Path and Close"},
+        {"cmdOkCancel_1", "Esc  Cancel", "Discard and Close"},
+    };
+    for (const auto& c : controls) {
+        EXPECT_EQ(child<QPushButton>(c.name)->text(), c.text);
+        EXPECT_EQ(child<QPushButton>(c.name)->toolTip(), c.tip);
+    }
+    EXPECT_EQ(child<QLabel>("lblToolTip")->text(), "Shows Data Files in Selected Path");
 }
 
-TEST_F(PathBrowserTest, ControlsCarryTheirCaptions) {
-    EXPECT_EQ(child<QPushButton>("cmdHelp")->text(), QStringLiteral("F1  Help"));
-    EXPECT_EQ(child<QPushButton>("cmdHelp")->toolTip(), QStringLiteral("Show Help"));
-    EXPECT_EQ(okButton()->text(), QStringLiteral("F10  Accept"));
-    EXPECT_EQ(okButton()->toolTip(), QStringLiteral("Set Path and Close"));
-    EXPECT_EQ(child<QPushButton>("cmdOkCancel_1")->text(), QStringLiteral("Esc  Cancel"));
-    EXPECT_EQ(child<QPushButton>("cmdOkCancel_1")->toolTip(), QStringLiteral("Discard and Close"));
-    EXPECT_EQ(child<QLabel>("lblToolTip")->text(),
-              QStringLiteral("Shows Data Files in Selected Path"));
+TEST_F(PathBrowserTest, AStartDriveFolderAndTitleAreAppliedAndF10ReturnsThem) {
+    sb.makeDir("C:\\KT\\Data");
+    form.BrowseDrive = "C:";
+    form.BrowsePath = "c:\\kt\\DATA";
+    form.BrowseTitle = "Find the Export Folder";
+    form.show();
+    EXPECT_EQ(form.windowTitle(), "Find the Export Folder");
+    EXPECT_EQ(child<QComboBox>("drvBrowse")->currentText(), "C:");
+    EXPECT_EQ(pathLabel(), "C:\\KT\\Data");
+    QTest::keyClick(child<QWidget>("dirBrowse"), Qt::Key_F10);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(form.BrowseCancelled);
+    EXPECT_EQ(form.BrowsePath, "C:\\KT\\Data");
+    EXPECT_EQ(form.BrowseDrive, "C:");
+    EXPECT_TRUE(form.BrowseFile.isEmpty());
 }
 
-TEST_F(PathBrowserTest, TheDriveListOffersTheRootAndEachDrive) {
-    sb.makeDir(QStringLiteral("D:\\"));
-    frmSMFILE_PATH twoDrives(sb.fs.resolver(), sb.boxes);
-    auto* drives = twoDrives.findChild<QComboBox*>(QStringLiteral("drvBrowse"));
-    ASSERT_NE(drives, nullptr);
+TEST_F(PathBrowserTest, AStartFolderOrDriveThatIsNotThereIsSkipped) {
+    sb.writeFile("C:\\KT\\VOR.INI", "x");
+    form.BrowsePath = "C:\\KT";
+    form.show();
+    form.hide();
+    for (const char* bad : {"C:\\NOPE", "Q:\\KT", "C:\\KT\\ghost\\", "::??", "C:\\KT\\VOR.INI"}) {
+        form.BrowsePath = bad;
+        form.show();
+        EXPECT_EQ(pathLabel(), "C:\\KT") << bad;
+        form.hide();
+    }
+    form.BrowseDrive = "Z:";
+    form.BrowsePath.clear();
+    form.show();
+    EXPECT_EQ(child<QComboBox>("drvBrowse")->currentText(), "C:");
+}
+
+TEST_F(PathBrowserTest, TheDriveListOffersTheRootAndEachDriveAndChoosingOneMovesToItsRoot) {
+    sb.makeDir("C:\\KT");
+    sb.makeDir("D:\\Backup");
+    frmSMFILE_PATH withD(sb.fs.resolver(), sb.boxes);
+    withD.BrowsePath = "C:\\KT";
+    withD.show();
+    auto* drives = withD.findChild<QComboBox*>("drvBrowse");
     QStringList items;
     for (int i = 0; i < drives->count(); ++i) {
         items << drives->itemText(i);
     }
-    EXPECT_EQ(items,
-              (QStringList{QStringLiteral("/"), QStringLiteral("C:"), QStringLiteral("D:")}));
-}
-
-TEST_F(PathBrowserTest, AStartDriveAndFolderAreApplied) {
-    sb.makeDir(QStringLiteral("C:\\KT\\Data"));
-    form.BrowseDrive = QStringLiteral("C:");
-    form.BrowsePath = QStringLiteral("c:\\kt\\DATA");
-    form.show();
-    EXPECT_EQ(child<QComboBox>("drvBrowse")->currentText(), QStringLiteral("C:"));
-    EXPECT_EQ(pathLabel(), QStringLiteral("C:\\KT\\Data"));
-    QTest::keyClick(child<QWidget>("dirBrowse"), Qt::Key_F10);
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_FALSE(form.BrowseCancelled);
-    EXPECT_EQ(form.BrowsePath, QStringLiteral("C:\\KT\\Data"));
-    EXPECT_EQ(form.BrowseDrive, QStringLiteral("C:"));
-    EXPECT_TRUE(form.BrowseFile.isEmpty());
-}
-
-TEST_F(PathBrowserTest, AStartFolderThatIsNotThereIsSkipped) {
-    sb.makeDir(QStringLiteral("C:\\KT"));
-    form.BrowsePath = QStringLiteral("C:\\KT");
-    form.show();
-    form.hide();
-    for (const QString& bad : {QStringLiteral("C:\\NOPE"), QStringLiteral("Q:\\KT"),
-                               QStringLiteral("C:\\KT\\ghost\\"), QStringLiteral("::??")}) {
-        form.BrowsePath = bad;
-        form.show();
-        EXPECT_EQ(pathLabel(), QStringLiteral("C:\\KT")) << bad.toStdString();
-        form.hide();
-    }
-    // A start drive that is not offered is skipped too.
-    form.BrowseDrive = QStringLiteral("Z:");
-    form.BrowsePath.clear();
-    form.show();
-    EXPECT_EQ(child<QComboBox>("drvBrowse")->currentText(), QStringLiteral("C:"));
-}
-
-TEST_F(PathBrowserTest, AFileGivenAsStartFolderIsSkipped) {
-    sb.writeFile(QStringLiteral("C:\\KT\\VOR.INI"), "x");
-    form.BrowsePath = QStringLiteral("C:\\KT");
-    form.show();
-    form.hide();
-    form.BrowsePath = QStringLiteral("C:\\KT\\VOR.INI");
-    form.show();
-    EXPECT_EQ(pathLabel(), QStringLiteral("C:\\KT"));
-}
-
-TEST_F(PathBrowserTest, ChoosingADriveMovesToItsRoot) {
-    sb.makeDir(QStringLiteral("C:\\KT"));
-    sb.makeDir(QStringLiteral("D:\\Backup"));
-    frmSMFILE_PATH withD(sb.fs.resolver(), sb.boxes);
-    withD.BrowsePath = QStringLiteral("C:\\KT");
-    withD.show();
-    auto* drives = withD.findChild<QComboBox*>(QStringLiteral("drvBrowse"));
-    drives->setCurrentIndex(drives->findText(QStringLiteral("D:")));
-    EXPECT_EQ(withD.findChild<QLabel*>(QStringLiteral("lblPath"))->text(), QStringLiteral("D:\\"));
+    EXPECT_EQ(items, (QStringList{"/", "C:", "D:"}));
+    drives->setCurrentIndex(drives->findText("D:"));
+    EXPECT_EQ(withD.findChild<QLabel*>("lblPath")->text(), "D:\\");
     QTest::keyClick(&withD, Qt::Key_F10);
-    EXPECT_EQ(withD.BrowsePath, QStringLiteral("D:\\"));
-    EXPECT_EQ(withD.BrowseDrive, QStringLiteral("D:"));
+    EXPECT_EQ(withD.BrowsePath, "D:\\");
+    EXPECT_EQ(withD.BrowseDrive, "D:");
 }
 
-TEST_F(PathBrowserTest, AFolderPickedInTheTreeIsTheResult) {
+TEST_F(PathBrowserTest, AFolderPickedInTheTreeIsTheResultAndEscCancels) {
     sb.makeDir(QStringLiteral("C:\\KT\\Sub Folder Ü"));
-    form.BrowsePath = QStringLiteral("C:\\KT");
+    form.BrowsePath = "C:\\KT";
     form.show();
     pickInTree(QStringLiteral("C:\\KT\\Sub Folder Ü"));
     EXPECT_EQ(pathLabel(), QStringLiteral("C:\\KT\\Sub Folder Ü"));
     okButton()->click();
     EXPECT_EQ(form.BrowsePath, QStringLiteral("C:\\KT\\Sub Folder Ü"));
-}
 
-TEST_F(PathBrowserTest, EscCancelsAndTheResultsStay) {
-    sb.makeDir(QStringLiteral("C:\\KT"));
-    form.BrowsePath = QStringLiteral("C:\\KT");
+    form.BrowsePath = "C:\\KT";
     form.show();
+    pickInTree(QStringLiteral("C:\\KT\\Sub Folder Ü"));
     QTest::keyClick(child<QWidget>("dirBrowse"), Qt::Key_Escape);
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(form.BrowseCancelled);
-    EXPECT_EQ(form.BrowsePath, QStringLiteral("C:\\KT"));
+    EXPECT_EQ(form.BrowsePath, "C:\\KT");
 }
 
 TEST_F(PathBrowserTest, F1ShowsTheHelp) {
     sb.boxes.expect(
-        QStringLiteral("A path is sometimes refered to as a folder or a directory.\r"
-                       "Only a folder that contains the required data files can be\r"
-                       "set as your path.\r\r"
-                       "VOR database files are usually located in C:\\KT.\r"
-                       "Sample database files, if installed, can be found in:\r"
-                       " C:\\Program Files\\VOR Automation\\Sample Files\r\r"
-                       "You select a path by first, selecting the Drive\r"
-                       "from the drop-down listbox. Then, Double-Click on\r"
-                       "the folder to be used as your path.\r\r"
-                       "HELP - Shows this help box.\r"
-                       "OK - Sets the chosen Path and exits.\r"
-                       "CANCEL - Discards changes and exits.\r\r"));
+        "A path is sometimes refered to as a folder or a directory.\r"
+        "Only a folder that contains the required data files can be\r"
+        "set as your path.\r\r"
+        "VOR database files are usually located in C:\\KT.\r"
+        "Sample database files, if installed, can be found in:\r"
+        " C:\\Program Files\\VOR Automation\\Sample Files\r\r"
+        "You select a path by first, selecting the Drive\r"
+        "from the drop-down listbox. Then, Double-Click on\r"
+        "the folder to be used as your path.\r\r"
+        "HELP - Shows this help box.\r"
+        "OK - Sets the chosen Path and exits.\r"
+        "CANCEL - Discards changes and exits.\r\r");
     form.show();
     QTest::keyClick(child<QWidget>("drvBrowse"), Qt::Key_F1);
-    ASSERT_EQ(sb.boxes.shown().size(), 1u);
-    EXPECT_EQ(sb.boxes.shown()[0].title, QStringLiteral("Path Browser Help"));
-    EXPECT_EQ(sb.boxes.shown()[0].style, 64);
+    EXPECT_TRUE(BoxShown(sb.boxes, 0, 64, "Path Browser Help"));
     EXPECT_TRUE(form.isVisible());
-}
-
-TEST_F(PathBrowserTest, TheTitleIsTakenWhenGiven) {
-    form.BrowseTitle = QStringLiteral("Find the Export Folder");
-    form.show();
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Find the Export Folder"));
 }
 
 // ---------------------------------------------------------------------------------------------
 // File mode
 
 TEST_F(PathBrowserTest, FileModeListsTheFilesOfThePattern) {
-    sb.writeFile(QStringLiteral("C:\\KT\\B.VOR"), "");
-    sb.writeFile(QStringLiteral("C:\\KT\\a.vor"), "");
-    sb.writeFile(QStringLiteral("C:\\KT\\notes.txt"), "");
-    sb.makeDir(QStringLiteral("C:\\KT\\SUB.VOR"));
-    form.ShowFiles = true;
-    form.BrowseFile = QStringLiteral("*.VOR");
-    form.BrowsePath = QStringLiteral("C:\\KT");
-    form.show();
-    EXPECT_EQ(files(), (QStringList{QStringLiteral("a.vor"), QStringLiteral("B.VOR")}));
-    EXPECT_EQ(child<QLineEdit>("txtFileSpec")->text(), QStringLiteral("*.VOR"));
+    sb.writeFile("C:\\KT\\B.VOR", "");
+    sb.writeFile("C:\\KT\\a.vor", "");
+    sb.writeFile("C:\\KT\\notes.txt", "");
+    sb.makeDir("C:\\KT\\SUB.VOR");
+    showFiles("C:\\KT", "*.VOR");
+    EXPECT_EQ(files(), (QStringList{"a.vor", "B.VOR"}));
+    EXPECT_EQ(child<QLineEdit>("txtFileSpec")->text(), "*.VOR");
     EXPECT_FALSE(child<QLineEdit>("txtFileSpec")->isEnabled());
     EXPECT_FALSE(child<QWidget>("fileBrowse")->isEnabled());
     EXPECT_TRUE(child<QWidget>("fileBrowse")->isVisibleTo(&form));
     EXPECT_FALSE(okButton()->isEnabled());
-    EXPECT_EQ(form.width(), twips(8025));
-    EXPECT_EQ(child<QLabel>("lblPath")->width(), twips(7695));
-    EXPECT_EQ(okButton()->x(), twips(5300));
-    EXPECT_EQ(child<QPushButton>("cmdOkCancel_1")->x(), twips(6570));
-    // F10 with OK disabled does nothing.
-    QTest::keyClick(&form, Qt::Key_F10);
+    expectLayout(8025, 7695, 5300, 6570);
+    QTest::keyClick(&form, Qt::Key_F10);  // OK is off: nothing happens
     EXPECT_TRUE(form.isVisible());
 }
 
-TEST_F(PathBrowserTest, AllFilesIncludeNamesWithoutAPoint) {
-    sb.writeFile(QStringLiteral("C:\\KT\\README"), "");
-    sb.writeFile(QStringLiteral("C:\\KT\\VOR.INI"), "");
-    form.ShowFiles = true;
-    form.BrowsePath = QStringLiteral("C:\\KT");
-    form.show();
-    EXPECT_EQ(child<QLineEdit>("txtFileSpec")->text(), QStringLiteral("*.*"));
-    EXPECT_EQ(files(), (QStringList{QStringLiteral("README"), QStringLiteral("VOR.INI")}));
-}
-
-TEST_F(PathBrowserTest, AFolderWithFilesEnablesOkInFileMode) {
-    sb.makeDir(QStringLiteral("C:\\KT\\Empty"));
-    sb.writeFile(QStringLiteral("C:\\KT\\Full\\INVT.VOR"), "");
-    form.ShowFiles = true;
-    form.BrowsePath = QStringLiteral("C:\\KT");
-    form.show();
-    pickInTree(QStringLiteral("C:\\KT\\Full"));
+TEST_F(PathBrowserTest, AllFilesAreListedAndAFolderWithFilesEnablesOk) {
+    sb.makeDir("C:\\KT\\Empty");
+    sb.writeFile("C:\\KT\\Full\\INVT.VOR", "");
+    sb.writeFile("C:\\KT\\README", "");
+    sb.writeFile("C:\\KT\\VOR.INI", "");
+    showFiles("C:\\KT");
+    // Without a pattern every file is listed, names without a point too.
+    EXPECT_EQ(child<QLineEdit>("txtFileSpec")->text(), "*.*");
+    EXPECT_EQ(files(), (QStringList{"README", "VOR.INI"}));
+    pickInTree("C:\\KT\\Full");
     EXPECT_TRUE(okButton()->isEnabled());
-    pickInTree(QStringLiteral("C:\\KT\\Empty"));
+    pickInTree("C:\\KT\\Empty");
     EXPECT_FALSE(okButton()->isEnabled());
     form.AnyFolder = true;
-    pickInTree(QStringLiteral("C:\\KT\\Full"));
-    pickInTree(QStringLiteral("C:\\KT\\Empty"));
+    pickInTree("C:\\KT\\Full");
+    pickInTree("C:\\KT\\Empty");
     EXPECT_TRUE(okButton()->isEnabled());
 }
 
 TEST_F(PathBrowserTest, SelectingAFileReturnsIt) {
-    sb.writeFile(QStringLiteral("C:\\KT\\A.VOR"), "");
-    sb.writeFile(QStringLiteral("C:\\KT\\Sub\\INVT.VOR"), "");
-    sb.writeFile(QStringLiteral("C:\\KT\\Sub\\UPC.VOR"), "");
-    form.ShowFiles = true;
+    sb.writeFile("C:\\KT\\A.VOR", "");
+    sb.writeFile("C:\\KT\\Sub\\INVT.VOR", "");
+    sb.writeFile("C:\\KT\\Sub\\UPC.VOR", "");
     form.SelectFile = true;
-    form.BrowsePath = QStringLiteral("C:\\KT");
-    form.show();
+    showFiles("C:\\KT");
     auto* list = child<QListWidget>("fileBrowse");
     EXPECT_TRUE(list->isEnabled());
-    pickInTree(QStringLiteral("C:\\KT\\Sub"));
+    pickInTree("C:\\KT\\Sub");
     ASSERT_NE(list->currentItem(), nullptr);
-    EXPECT_EQ(list->currentItem()->text(), QStringLiteral("INVT.VOR"));
+    EXPECT_EQ(list->currentItem()->text(), "INVT.VOR");
 
     list->setCurrentRow(1);
     list->doItemsLayout();
@@ -267,18 +241,17 @@ TEST_F(PathBrowserTest, SelectingAFileReturnsIt) {
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second.center());
     EXPECT_FALSE(form.isVisible());
     EXPECT_FALSE(form.BrowseCancelled);
-    EXPECT_EQ(form.BrowseFile, QStringLiteral("UPC.VOR"));
-    EXPECT_EQ(form.BrowsePath, QStringLiteral("C:\\KT\\Sub"));
+    EXPECT_EQ(form.BrowseFile, "UPC.VOR");
+    EXPECT_EQ(form.BrowsePath, "C:\\KT\\Sub");
 }
 
 TEST_F(PathBrowserTest, ShownModallyItReturnsWhenAccepted) {
-    sb.makeDir(QStringLiteral("C:\\KT"));
-    form.BrowsePath = QStringLiteral("C:\\KT");
+    sb.makeDir("C:\\KT");
+    form.BrowsePath = "C:\\KT";
     test::ModalDriver driver;
-    driver.on(QStringLiteral("frmSMFILE_PATH"),
-              [](QWidget* w) { QTest::keyClick(w, Qt::Key_F10); });
+    driver.on("frmSMFILE_PATH", [](QWidget* w) { QTest::keyClick(w, Qt::Key_F10); });
     EXPECT_EQ(form.exec(), QDialog::Accepted);
-    EXPECT_EQ(form.BrowsePath, QStringLiteral("C:\\KT"));
+    EXPECT_EQ(form.BrowsePath, "C:\\KT");
 }
 
 }  // namespace

@@ -14,97 +14,65 @@ namespace {
 
 // --- S/L display ---------------------------------------------------------------------------
 
-TEST(SlDisplay, PutsAPointBeforeTheLastCharacter) {
-    EXPECT_EQ(SlDisplay("12345678"), "1234567.8");
-    EXPECT_EQ(SlDisplay("    123 "), "    123. ");
-    EXPECT_EQ(SlDisplay("AB12    "), "AB12   . ");
-}
-
-TEST(SlDisplay, ShowsReservedCodesUnchanged) {
-    EXPECT_EQ(SlDisplay("~ROA    "), "~ROA    ");
-    EXPECT_EQ(SlDisplay(" ~POUT  "), " ~POUT  ");
-    EXPECT_EQ(SlDisplay("~NONSTK1"), "~NONSTK1");
-}
-
-TEST(SlDisplay, PadsAShortCodeToEightCharactersFirst) {
+TEST(SlDisplay, PutsAPointBeforeTheLastCharacterExceptInReservedCodesAndBack) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"12345678", "1234567.8"}, {"    123 ", "    123. "}, {"AB12    ", "AB12   . "},
+        {"     120", "     12.0"}, {"~ROA    ", "~ROA    "},  {" ~POUT  ", " ~POUT  "},
+        {"~NONSTK1", "~NONSTK1"},  {"A       ", "A      . "}, {"        ", "       . "},
+        {"0000001X", "0000001.X"},
+    };
+    for (const auto& [stored, shown] : cases) {
+        EXPECT_EQ(SlDisplay(stored), shown) << stored;
+        EXPECT_EQ(SlFromDisplay(shown), stored) << shown;
+    }
+    // A short code is padded to eight characters first; a cell that lost its trailing
+    // blanks still gives the stored code.
     EXPECT_EQ(SlDisplay("123"), "123    . ");
     EXPECT_EQ(SlDisplay("~ROA"), "~ROA    ");
-}
-
-TEST(SlFromDisplay, DropsThePointAgain) {
-    EXPECT_EQ(SlFromDisplay("1234567.8"), "12345678");
-    EXPECT_EQ(SlFromDisplay("    123. "), "    123 ");
-}
-
-TEST(SlFromDisplay, KeepsReservedCodesWhole) {
-    EXPECT_EQ(SlFromDisplay("~ROA    "), "~ROA    ");
-    EXPECT_EQ(SlFromDisplay("~NONSTK1"), "~NONSTK1");
-    // A cell that lost its trailing blanks still gives the stored code.
     EXPECT_EQ(SlFromDisplay("~ROA"), "~ROA    ");
-}
-
-TEST(SlFromDisplay, UndoesSlDisplayForEveryKindOfCode) {
-    for (const char* code : {"12345678", "    123 ", "~ROA    ", " ~POUT  ", "A       ", "        ",
-                             "~NONSTK1", "0000001X"}) {
-        EXPECT_EQ(SlFromDisplay(SlDisplay(code)), code) << code;
-    }
 }
 
 // --- S/L entry -----------------------------------------------------------------------------
 
-QString stored(const QString& typed) {
-    return SlFromDisplay(SlFromEntry(typed));
-}
-
-TEST(SlFromEntry, BlankTextGivesNothing) {
-    EXPECT_EQ(SlFromEntry(""), "");
-    EXPECT_EQ(SlFromEntry("   "), "");
-}
-
-TEST(SlFromEntry, EightDigitsAndTheDisplayFormGiveTheSameCode) {
-    EXPECT_EQ(SlFromEntry("12345678"), "1234567.8");
-    EXPECT_EQ(SlFromEntry("1234567.8"), "1234567.8");
-    EXPECT_EQ(stored("12345678"), "12345678");
-    EXPECT_EQ(stored("1234567.8"), "12345678");
-}
-
-TEST(SlFromEntry, AShortNumberIsRightAlignedInTheFirstSevenCharacters) {
-    EXPECT_EQ(SlFromEntry("123"), "    123. ");
-    EXPECT_EQ(stored("123"), "    123 ");
-    EXPECT_EQ(stored("7"), "      7 ");
-    EXPECT_EQ(stored(" 1 2"), "     12 ");  // blanks inside a number are skipped
-}
-
-TEST(SlFromEntry, ADisplayFormEndingInZeroKeepsItsLastDigit) {
-    EXPECT_EQ(stored("10000010"), "10000010");
-    EXPECT_EQ(stored("1000001.0"), "10000010");
-    EXPECT_EQ(stored("12.0"), "     120");
-    EXPECT_EQ(SlDisplay("     120"), "     12.0");
-}
-
-TEST(SlFromEntry, ANumberTooLongKeepsItsFirstNineDisplayCharacters) {
-    EXPECT_EQ(SlFromEntry("123456789"), "1234567.8");
-    EXPECT_EQ(stored("123456789"), "12345678");
-}
-
-TEST(SlFromEntry, APointIsFollowedByOneCharacterOnly) {
-    EXPECT_EQ(SlFromEntry("12.345"), "     12.3");
-    EXPECT_EQ(stored("12.345"), "     123");
-}
-
-TEST(SlFromEntry, ALeadingZeroKeepsTheDigitsAsTyped) {
-    EXPECT_EQ(SlFromEntry("0123"), "   0123. ");
-    EXPECT_EQ(SlFromEntry("0123."), "   0123. ");  // a trailing point is dropped
-    EXPECT_EQ(stored("00001234"), "00001234");
-}
-
-TEST(SlFromEntry, OtherTextIsLeftAlignedInSevenCharacters) {
-    EXPECT_EQ(SlFromEntry("~ROA"), "~ROA   . ");
-    EXPECT_EQ(stored("~ROA"), "~ROA    ");
-    EXPECT_EQ(SlFromEntry("abc.d"), "abc    . ");
-    EXPECT_EQ(SlFromEntry("ab cd"), "ab     . ");
-    EXPECT_EQ(SlFromEntry(" xyz"), "xyz    . ");
-    EXPECT_EQ(SlFromEntry("ABCDEFGHIJ"), "ABCDEFG. ");
+TEST(SlFromEntry, TypedCodesBecomeTheDisplayFormOfTheStoredCode) {
+    const struct {
+        const char* typed;
+        const char* entry;
+        const char* stored;
+    } cases[] = {
+        {"", "", ""},
+        {"   ", "", ""},
+        // Eight digits and the display form give the same code.
+        {"12345678", "1234567.8", "12345678"},
+        {"1234567.8", "1234567.8", "12345678"},
+        // A short number is right-aligned in the first seven characters.
+        {"123", "    123. ", "    123 "},
+        {"7", "      7. ", "      7 "},
+        {" 1 2", "     12. ", "     12 "},  // blanks inside a number are skipped
+        // A display form ending in zero keeps its last digit.
+        {"10000010", "1000001.0", "10000010"},
+        {"1000001.0", "1000001.0", "10000010"},
+        {"12.0", "     12.0", "     120"},
+        // Too long: the first nine display characters; after a point, one character only.
+        {"123456789", "1234567.8", "12345678"},
+        {"12.345", "     12.3", "     123"},
+        // A leading zero keeps the digits as typed; a trailing point is dropped.
+        {"0123", "   0123. ", "   0123 "},
+        {"0123.", "   0123. ", "   0123 "},
+        {"00001234", "0000123.4", "00001234"},
+        // Other text is left-aligned in seven characters.
+        {"~ROA", "~ROA   . ", "~ROA    "},
+        {"abc.d", "abc    . ", "abc     "},
+        {"ab cd", "ab     . ", "ab      "},
+        {" xyz", "xyz    . ", "xyz     "},
+        {"ABCDEFGHIJ", "ABCDEFG. ", "ABCDEFG "},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SlFromEntry(c.typed), c.entry) << c.typed;
+        if (*c.entry) {
+            EXPECT_EQ(SlFromDisplay(SlFromEntry(c.typed)), c.stored) << c.typed;
+        }
+    }
 }
 
 TEST(ItemIdFromEntry, LeftAlignsInTheItemCodeWidth) {
@@ -116,46 +84,37 @@ TEST(ItemIdFromEntry, LeftAlignsInTheItemCodeWidth) {
 
 // --- cell texts ------------------------------------------------------------------------------
 
-TEST(MoneyCellText, ShowsTwoDecimalsWithoutALeadingZero) {
-    EXPECT_EQ(MoneyCellText("12.5"), "12.50");
-    EXPECT_EQ(MoneyCellText("0.5"), ".50");
-    EXPECT_EQ(MoneyCellText("0"), ".00");
-    EXPECT_EQ(MoneyCellText("1234.567"), "1234.57");
-    EXPECT_EQ(MoneyCellText("2.345"), "2.35");  // halves away from zero
+TEST(MoneyCellText, ShowsTwoDecimalsWithoutALeadingZeroOrCurrencySign) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"12.5", "12.50"},       {"0.5", ".50"},      {"0", ".00"},
+        {"1234.567", "1234.57"}, {"2.345", "2.35"},  // halves away from zero
+        {" $12.5 ", "12.50"},    {"$3.25)", "-3.25"}, {"($3.25)", "-3.25"},  // brackets: negative
+        {"NZ$0.4)", "-.40"},     {"abc", ".00"},
+    };
+    for (const auto& [text, shown] : cases) {
+        EXPECT_EQ(MoneyCellText(text), shown) << text;
+    }
 }
 
-TEST(MoneyCellText, DropsTheCurrencySignAndReadsBracketsAsNegative) {
-    EXPECT_EQ(MoneyCellText(" $12.5 "), "12.50");
-    EXPECT_EQ(MoneyCellText("$3.25)"), "-3.25");
-    EXPECT_EQ(MoneyCellText("($3.25)"), "-3.25");
-    EXPECT_EQ(MoneyCellText("NZ$0.4)"), "-.40");
-    EXPECT_EQ(MoneyCellText("abc"), ".00");
-}
-
-TEST(LikeContainsText, TypedWildcardsAreSearchedForAsThemselves) {
-    EXPECT_EQ(LikeContainsText("50%"), "50[%]");
-    EXPECT_EQ(LikeContainsText("N_T"), "N[_]T");
-    EXPECT_EQ(LikeContainsText("[x]"), "[[]x]");
-    EXPECT_EQ(LikeContainsText("COLA"), "COLA");
-}
-
-TEST(LikeContainsText, ApostrophesCannotEndTheLiteral) {
-    EXPECT_EQ(LikeContainsText("JERRY'S"), "JERRY''S");
-    EXPECT_EQ(LikeContainsText("x' OR '1'='1"), "x'' OR ''1''=''1");
-    EXPECT_EQ(LikeContainsText("''"), "''''");
+TEST(LikeContainsText, TypedWildcardsAndApostrophesAreSearchedForAsThemselves) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"50%", "50[%]"}, {"N_T", "N[_]T"},        {"[x]", "[[]x]"},
+        {"COLA", "COLA"}, {"JERRY'S", "JERRY''S"}, {"x' OR '1'='1", "x'' OR ''1''=''1"},
+        {"''", "''''"},
+    };
+    for (const auto& [typed, literal] : cases) {
+        EXPECT_EQ(LikeContainsText(typed), literal) << typed;
+    }
 }
 
 // --- layout units --------------------------------------------------------------------------
 
-TEST(Twips, FifteenToAPixelRounded) {
+TEST(Twips, FifteenToAPixelRoundedAndRowsPerPageRoundHalvesToEven) {
     EXPECT_EQ(TwipsToPixels(700), 47);
     EXPECT_EQ(TwipsToPixels(2400), 160);
     EXPECT_EQ(TwipsToPixels(7), 0);
     EXPECT_EQ(TwipsToPixels(8), 1);
     EXPECT_EQ(PixelsToTwips(160), 2400);
-}
-
-TEST(RowsPerPage, FollowsTheGridHeightRoundingHalvesToEven) {
     EXPECT_EQ(LookupEngine::RowsPerPageFor(8400), 14);
     EXPECT_EQ(LookupEngine::RowsPerPageFor(8700), 14);  // 14.5
     EXPECT_EQ(LookupEngine::RowsPerPageFor(9300), 16);  // 15.5

@@ -17,7 +17,6 @@ TEST(LocalInstanceGuard, SecondCopyIsToldAndCanWakeTheFirst) {
     LocalInstanceGuard first(key);
     ASSERT_FALSE(first.anotherInstanceRunning());
     EXPECT_FALSE(first.anotherInstanceRunning());  // asking again changes nothing
-
     int activations = 0;
     QObject::connect(&first, &LocalInstanceGuard::activationRequested, [&] { ++activations; });
 
@@ -32,21 +31,16 @@ TEST(LocalInstanceGuard, SecondCopyIsToldAndCanWakeTheFirst) {
     EXPECT_EQ(activations, 1);
 }
 
-TEST(LocalInstanceGuard, TheProgramIsFreeAgainOnceTheFirstCopyEnds) {
+TEST(LocalInstanceGuard, AnotherKeyOrAnEndedFirstCopyDoesNotCount) {
     const QString key = uniqueKey();
     {
         LocalInstanceGuard first(key);
         ASSERT_FALSE(first.anotherInstanceRunning());
+        LocalInstanceGuard otherUser(uniqueKey());
+        EXPECT_FALSE(otherUser.anotherInstanceRunning());
     }
     LocalInstanceGuard later(key);
     EXPECT_FALSE(later.anotherInstanceRunning());
-}
-
-TEST(LocalInstanceGuard, OtherUsersOrMachinesDoNotCount) {
-    LocalInstanceGuard a(uniqueKey());
-    LocalInstanceGuard b(uniqueKey());
-    EXPECT_FALSE(a.anotherInstanceRunning());
-    EXPECT_FALSE(b.anotherInstanceRunning());
 }
 
 }  // namespace

@@ -14,19 +14,6 @@ TEST(LineBreaks, CrCrLfAndLfAllBecomeOneBreak) {
               QStringLiteral("ends with CR\n"));
 }
 
-TEST(ScriptedBoxes, AnswersFromTheScriptAndRecordsEveryBox) {
-    test::ScriptedBoxes boxes;
-    boxes.expect(QStringLiteral("Save?"), BoxAnswer::Yes).expectAny(BoxAnswer::No);
-    EXPECT_EQ(
-        boxes.show(box::YesNo + box::DefaultSecond, QStringLiteral("T"), QStringLiteral("Save?")),
-        BoxAnswer::Yes);
-    EXPECT_EQ(boxes.show(box::YesNo, QStringLiteral("U"), QStringLiteral("Other")), BoxAnswer::No);
-    ASSERT_EQ(boxes.shown().size(), 2u);
-    EXPECT_EQ(boxes.shown()[0].style, 260);
-    EXPECT_EQ(boxes.shown()[1].title, QStringLiteral("U"));
-    EXPECT_TRUE(boxes.allAnswered());
-}
-
 TEST(ScriptedBoxes, AnUnexpectedBoxFailsTheTest) {
     EXPECT_NONFATAL_FAILURE(
         {

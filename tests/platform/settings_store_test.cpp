@@ -13,52 +13,40 @@ const QString kDb = QStringLiteral("DATABASE");
 
 TEST(QtSettingsStore, SavesReadsAndDeletesPerApplicationAndSection) {
     QTemporaryDir dir;
-    QtSettingsStore store(dir.path());
-    EXPECT_EQ(store.getSetting(kApp, kDb, "STATION", "1"), QStringLiteral("1"));
+    const QString folder = dir.filePath("a/b");  // made on the first save
+    QtSettingsStore store(folder);
+    EXPECT_EQ(store.getSetting(kApp, kDb, "STATION", "1"), "1");
     ASSERT_TRUE(store.saveSetting(kApp, kDb, "STATION", "3"));
     ASSERT_TRUE(store.saveSetting(kApp, kDb, "DATAPATH", "C:\\KT"));
     ASSERT_TRUE(store.saveSetting("Other", kDb, "STATION", "9"));
+    EXPECT_TRUE(QFile::exists(QDir(folder).filePath("VOR Settings.ini")));
 
     // A second store on the same folder sees what the first wrote: nothing is cached.
-    QtSettingsStore again(dir.path());
-    EXPECT_EQ(again.getSetting(kApp, kDb, "STATION"), QStringLiteral("3"));
-    EXPECT_EQ(again.getSetting(kApp, kDb, "DATAPATH"), QStringLiteral("C:\\KT"));
-    EXPECT_EQ(again.getSetting("Other", kDb, "STATION"), QStringLiteral("9"));
-    EXPECT_TRUE(QFile::exists(dir.filePath("VOR Settings.ini")));
-
+    QtSettingsStore again(folder);
+    EXPECT_EQ(again.getSetting(kApp, kDb, "STATION"), "3");
+    EXPECT_EQ(again.getSetting(kApp, kDb, "DATAPATH"), "C:\\KT");
+    EXPECT_EQ(again.getSetting("Other", kDb, "STATION"), "9");
     ASSERT_TRUE(again.deleteSetting(kApp, kDb, "STATION"));
-    EXPECT_EQ(store.getSetting(kApp, kDb, "STATION", "dflt"), QStringLiteral("dflt"));
-    EXPECT_EQ(store.getSetting(kApp, kDb, "DATAPATH"), QStringLiteral("C:\\KT"));
+    EXPECT_EQ(store.getSetting(kApp, kDb, "STATION", "dflt"), "dflt");
+    EXPECT_EQ(store.getSetting(kApp, kDb, "DATAPATH"), "C:\\KT");
 }
 
-TEST(QtSettingsStore, NamesMatchWithoutRegardToCase) {
+TEST(QtSettingsStore, NamesMatchWithoutRegardToCaseAndValuesAreKeptExactly) {
     QTemporaryDir dir;
     QtSettingsStore store(dir.path());
     ASSERT_TRUE(store.saveSetting(kApp, kDb, "DBName", "Store"));
-    EXPECT_EQ(store.getSetting(kApp, "database", "DBNAME"), QStringLiteral("Store"));
+    EXPECT_EQ(store.getSetting(kApp, "database", "DBNAME"), "Store");
     // Writing under another spelling replaces the value rather than adding a second key.
     ASSERT_TRUE(store.saveSetting(kApp, "Database", "dbname", "Other"));
-    EXPECT_EQ(store.getSetting(kApp, kDb, "DBName"), QStringLiteral("Other"));
+    EXPECT_EQ(store.getSetting(kApp, kDb, "DBName"), "Other");
     ASSERT_TRUE(store.deleteSetting(kApp, kDb, "DBNAME"));
-    EXPECT_EQ(store.getSetting(kApp, kDb, "DBName", "none"), QStringLiteral("none"));
-}
+    EXPECT_EQ(store.getSetting(kApp, kDb, "DBName", "none"), "none");
 
-TEST(QtSettingsStore, KeepsValuesExactly) {
-    QTemporaryDir dir;
-    QtSettingsStore store(dir.path());
     const QString tricky = QStringLiteral(" C:\\Data, Files\\Åse;=\"x\" ");
     ASSERT_TRUE(store.saveSetting(kApp, kDb, "DATAPATH", tricky));
     EXPECT_EQ(QtSettingsStore(dir.path()).getSetting(kApp, kDb, "DATAPATH"), tricky);
     ASSERT_TRUE(store.saveSetting(kApp, kDb, "Password", QString()));
     EXPECT_EQ(store.getSetting(kApp, kDb, "Password", "unset"), QString());
-}
-
-TEST(QtSettingsStore, MissingFolderIsCreatedOnFirstSave) {
-    QTemporaryDir dir;
-    const QString folder = dir.filePath("a/b");
-    QtSettingsStore store(folder);
-    ASSERT_TRUE(store.saveSetting(kApp, kDb, "NETWORK", "False"));
-    EXPECT_TRUE(QDir(folder).exists());
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "settings/country_settings.h"
 
+#include "tests/platform/faulty_file_system.h"
+#include "tests/platform/shown_box.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +10,9 @@
 namespace qv {
 namespace {
 
+using test::BoxShown;
+
 const QString kDataFile = QStringLiteral("C:\\KT\\Country.set");
-const QString kMissingTitle = QStringLiteral("Settings File Missing");
 const QString kMissingText =
     QStringLiteral("The Country Settings File cannot be found. Default Settings will be used");
 
@@ -48,11 +51,21 @@ CommonRates country(std::int16_t number, std::array<float, 5> rates = {}) {
     return c;
 }
 
+Currency money(const char16_t* text) {
+    return *Currency::fromText(text);
+}
+
 class CountrySettingsTest : public ::testing::Test {
 protected:
     CountrySettingsTest() { run.DataPath = QStringLiteral("C:\\KT"); }
 
-    void writeDataFile(const QByteArray& content) { sandbox.writeFile(kDataFile, content); }
+    // Fresh settings loaded for a country, with this "Country.set" in the data folder.
+    CountrySettings load(const QByteArray& file, std::int16_t number) {
+        sandbox.writeFile(kDataFile, file);
+        CountrySettings s(sandbox.services, run);
+        s.LoadCountrySettings(country(number));
+        return s;
+    }
     QString programFile() const {
         return QDir(sandbox.app.programFolder).filePath(QStringLiteral("Country.set"));
     }
@@ -64,119 +77,80 @@ protected:
 
 // ---- Loading -------------------------------------------------------------------------------
 
-TEST_F(CountrySettingsTest, LoadsEveryValueOfTheCountrysBlock) {
-    writeDataFile(kCountrySet);
-    settings.LoadCountrySettings(country(44));
-
-    EXPECT_EQ(settings.CurrencySymbol, QString::fromUtf8("\xC2\xA3"));
-    EXPECT_TRUE(settings.IncludeTaxInPrice);
-    EXPECT_EQ(settings.TaxLabel, "VAT");
-    EXPECT_EQ(settings.RoundTo, 5);
-    EXPECT_EQ(settings.DrawerCount, 12);
-    EXPECT_EQ(settings.CheckLabel, "Cheque");
-    EXPECT_EQ(settings.GstChangeDate, "");
+TEST_F(CountrySettingsTest, EachCountryReadsEveryValueOfItsOwnBlock) {
+    const struct {
+        std::int16_t number;
+        const char* symbol;
+        bool includeTax;
+        const char* label;
+        std::int16_t roundTo;
+        std::int16_t drawers;
+        const char* check;
+        const char* gstDate;
+    } cases[] = {
+        {44, "\xC2\xA3", true, "VAT", 5, 12, "Cheque", ""},
+        {1, "$", false, "Sal", 0, 1, "Check", ""},     // label cut to three; "Round" is not Y
+        {64, "$", true, "GST", 0, 2, "", "20101001"},  // New Zealand; its block has no "Check"
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.number);
+        const CountrySettings s = load(kCountrySet, c.number);
+        EXPECT_EQ(s.CurrencySymbol, QString::fromUtf8(c.symbol));
+        EXPECT_EQ(s.IncludeTaxInPrice, c.includeTax);
+        EXPECT_EQ(s.TaxLabel, c.label);
+        EXPECT_EQ(s.RoundTo, c.roundTo);
+        EXPECT_EQ(s.DrawerCount, c.drawers);
+        EXPECT_EQ(s.CheckLabel, c.check);
+        EXPECT_EQ(s.GstChangeDate, c.gstDate);
+    }
     EXPECT_TRUE(sandbox.boxes.shown().empty());
 }
 
-TEST_F(CountrySettingsTest, AnotherCountryReadsOnlyItsOwnBlock) {
-    writeDataFile(kCountrySet);
-    settings.LoadCountrySettings(country(1));
-
-    EXPECT_EQ(settings.CurrencySymbol, "$");
+TEST_F(CountrySettingsTest, OddEntriesFollowTheFileRules) {
+    // The GST date needs the exact country name and the same number.
+    EXPECT_EQ(load("[CountryNumber]61 [CountryName]New Zealand\r\n"
+                   "[CountryNumber]64 [CountryName]new zealand\r\n[Country]64\r\n",
+                   64)
+                  .GstChangeDate,
+              "");
+    EXPECT_EQ(load("[CountryNumber]64[CountryName]New Zealand   \n[Country]64\n", 64).GstChangeDate,
+              "20101001");
+    // A short tax label is padded, a missing one stays blank.
+    EXPECT_EQ(load("[Country]7\n[Label For Tax]T\n", 7).TaxLabel, "T  ");
+    const CountrySettings noLabel = load("[Country]8\n[Currency Symbol]R\n", 8);
+    EXPECT_EQ(noLabel.TaxLabel, "   ");
+    EXPECT_EQ(noLabel.CurrencySymbol, "R");
+    // A currency symbol of two characters is ignored.
+    EXPECT_EQ(load("[Country]27\n[Currency Symbol]R$\n", 27).CurrencySymbol, "$");
+    // "Include Tax" needs an exact Y.
+    sandbox.writeFile(kDataFile, "[Country]3\n[Include Tax in Displayed Price]Yes\n");
+    settings.IncludeTaxInPrice = true;
+    settings.LoadCountrySettings(country(3));
     EXPECT_FALSE(settings.IncludeTaxInPrice);
-    EXPECT_EQ(settings.TaxLabel, "Sal");  // cut to three characters
-    EXPECT_EQ(settings.RoundTo, 0);       // "Round" is not Y
-    EXPECT_EQ(settings.DrawerCount, 1);
-    EXPECT_EQ(settings.CheckLabel, "Check");
 }
 
-TEST_F(CountrySettingsTest, NewZealandGetsTheGstChangeDate) {
-    writeDataFile(kCountrySet);
-    settings.LoadCountrySettings(country(64));
-
-    EXPECT_EQ(settings.GstChangeDate, "20101001");
-    EXPECT_EQ(settings.TaxLabel, "GST");
-    EXPECT_TRUE(settings.IncludeTaxInPrice);
-    EXPECT_EQ(settings.DrawerCount, 2);
-    EXPECT_EQ(settings.CheckLabel, "");  // its block has no "Check"
-    EXPECT_EQ(settings.RoundTo, 0);
-}
-
-TEST_F(CountrySettingsTest, GstDateNeedsTheExactNameAndTheSameNumber) {
-    writeDataFile(
-        "[CountryNumber]61 [CountryName]New Zealand\r\n"  // another number
-        "[CountryNumber]64 [CountryName]new zealand\r\n"  // case differs
-        "[Country]64\r\n"
-        "[Label For Tax]GST\r\n");
-    settings.LoadCountrySettings(country(64));
-    EXPECT_EQ(settings.GstChangeDate, "");
-    EXPECT_EQ(settings.TaxLabel, "GST");
-
-    CountrySettings other(sandbox.services, run);
-    writeDataFile("[CountryNumber]64[CountryName]New Zealand   \n[Country]64\n");
-    other.LoadCountrySettings(country(64));
-    EXPECT_EQ(other.GstChangeDate, "20101001");
-}
-
-TEST_F(CountrySettingsTest, ShortLabelIsPaddedAndMissingLabelStaysBlank) {
-    writeDataFile(
-        "[Country]7\n[Label For Tax]T\n"
-        "[Country]8\n[Currency Symbol]R\n");
-    settings.LoadCountrySettings(country(7));
-    EXPECT_EQ(settings.TaxLabel, "T  ");
-
-    CountrySettings eight(sandbox.services, run);
-    eight.LoadCountrySettings(country(8));
-    EXPECT_EQ(eight.TaxLabel, "   ");
-    EXPECT_EQ(eight.CurrencySymbol, "R");
-}
-
-TEST_F(CountrySettingsTest, CurrencySymbolOfTwoCharactersIsIgnored) {
-    writeDataFile(
-        "[Country]27\n[Currency Symbol]R$\n"
-        "[Country]28\n[Currency Symbol] $\n");  // the leading blank counts
-    settings.LoadCountrySettings(country(27));
-    EXPECT_EQ(settings.CurrencySymbol, "$");
-
-    CountrySettings other(sandbox.services, run);
-    other.LoadCountrySettings(country(28));
-    EXPECT_EQ(other.CurrencySymbol, "$");
-}
-
-TEST_F(CountrySettingsTest, TwoBlocksForTheSameCountryReadOnlyTheFirst) {
-    writeDataFile(
-        "[Country]44\n"
-        "[Currency Symbol]L\n"
-        "[Label For Tax]VAT\n"
-        "[Country]44\n"
-        "[Currency Symbol]X\n"
-        "[Label For Tax]TVA\n"
-        "[Check]Cheque\n");
-    settings.LoadCountrySettings(country(44));
-
-    EXPECT_EQ(settings.CurrencySymbol, "L");
-    EXPECT_EQ(settings.TaxLabel, "VAT");
-    EXPECT_EQ(settings.CheckLabel, "");  // only the second block has it
+TEST_F(CountrySettingsTest, OnlyTheFirstBlockOfACountryIsReadAndOnlyWhenItsNumberIsANumber) {
+    const CountrySettings s = load(
+        "[Country]44\n[Currency Symbol]L\n[Label For Tax]VAT\n"
+        "[Country]44\n[Currency Symbol]X\n[Label For Tax]TVA\n[Check]Cheque\n",
+        44);
+    EXPECT_EQ(s.CurrencySymbol, "L");
+    EXPECT_EQ(s.TaxLabel, "VAT");
+    EXPECT_EQ(s.CheckLabel, "");  // only the second block has it
     EXPECT_EQ(settings.GetCountrySetting(44, "Check"), "NOT FOUND");
-}
 
-TEST_F(CountrySettingsTest, KeyMissingFromTheBlockIsNotFound) {
-    writeDataFile(kCountrySet);
+    sandbox.writeFile(kDataFile,
+                      "[Country]NZ\n[Label For Tax]BAD\n[Country]\n[Label For Tax]BAD\n"
+                      "[Country] 064 \n[Label For Tax]GST\n");
+    EXPECT_EQ(settings.GetCountrySetting(64, "Label For Tax"), "GST");
+    EXPECT_EQ(settings.GetCountrySetting(0, "Label For Tax"), "NOT FOUND");
+
+    sandbox.writeFile(kDataFile, kCountrySet);
     EXPECT_EQ(settings.GetCountrySetting(64, "Check"), "NOT FOUND");  // only later blocks
-    EXPECT_EQ(settings.GetCountrySetting(64, "Round"), "NOT FOUND");
     EXPECT_EQ(settings.GetCountrySetting(99, "Currency Symbol"), "NOT FOUND");
     EXPECT_EQ(settings.GetCountrySetting(44, "currency symbol"), "NOT FOUND");  // exact case
     EXPECT_EQ(settings.GetCountrySetting(44, "Check"), "Cheque");
     EXPECT_EQ(settings.GetCountrySetting(1, "Label For Tax"), "Sales Tax");
-}
-
-TEST_F(CountrySettingsTest, NonNumericCountryNumbersMatchNothing) {
-    writeDataFile(
-        "[Country]NZ\n[Label For Tax]BAD\n"
-        "[Country]\n[Label For Tax]BAD\n"
-        "[Country] 064 \n[Label For Tax]GST\n");
-    EXPECT_EQ(settings.GetCountrySetting(64, "Label For Tax"), "GST");
-    EXPECT_EQ(settings.GetCountrySetting(0, "Label For Tax"), "NOT FOUND");
 }
 
 TEST_F(CountrySettingsTest, DrawerCountTakesCharactersFiveAndSix) {
@@ -192,10 +166,9 @@ TEST_F(CountrySettingsTest, DrawerCountTakesCharactersFiveAndSix) {
         {"Yes 1.", 1},
     };
     for (const auto& c : cases) {
-        writeDataFile(QByteArray("[Country]5\n[DrawerCount]") + c.value + "\n");
-        CountrySettings s(sandbox.services, run);
-        s.LoadCountrySettings(country(5));
-        EXPECT_EQ(s.DrawerCount, c.expected) << c.value;
+        EXPECT_EQ(load(QByteArray("[Country]5\n[DrawerCount]") + c.value + "\n", 5).DrawerCount,
+                  c.expected)
+            << c.value;
     }
 }
 
@@ -213,18 +186,8 @@ TEST_F(CountrySettingsTest, RoundToNeedsRoundYAndAWholeNumber) {
         {"[Round]Y\n", 0},
     };
     for (const auto& c : cases) {
-        writeDataFile(QByteArray("[Country]3\n") + c.block);
-        CountrySettings s(sandbox.services, run);
-        s.LoadCountrySettings(country(3));
-        EXPECT_EQ(s.RoundTo, c.expected) << c.block;
+        EXPECT_EQ(load(QByteArray("[Country]3\n") + c.block, 3).RoundTo, c.expected) << c.block;
     }
-}
-
-TEST_F(CountrySettingsTest, IncludeTaxNeedsAnExactY) {
-    writeDataFile("[Country]3\n[Include Tax in Displayed Price]Yes\n");
-    settings.IncludeTaxInPrice = true;
-    settings.LoadCountrySettings(country(3));
-    EXPECT_FALSE(settings.IncludeTaxInPrice);
 }
 
 // ---- Missing file --------------------------------------------------------------------------
@@ -234,10 +197,7 @@ TEST_F(CountrySettingsTest, MissingInBothFoldersShowsOneBoxAndKeepsDefaults) {
     sandbox.boxes.expect(kMissingText);
     settings.LoadCountrySettings(country(44, {5, 0, 0, 0, 0}));
 
-    ASSERT_EQ(sandbox.boxes.shown().size(), 1u);
-    EXPECT_EQ(sandbox.boxes.shown()[0].style, box::Ok);
-    EXPECT_EQ(sandbox.boxes.shown()[0].title, kMissingTitle);
-    EXPECT_EQ(sandbox.boxes.shown()[0].text, kMissingText);
+    EXPECT_TRUE(BoxShown(sandbox.boxes, 0, box::Ok, "Settings File Missing"));
     EXPECT_EQ(settings.CurrencySymbol, "$");
     EXPECT_FALSE(settings.IncludeTaxInPrice);
     EXPECT_EQ(settings.TaxLabel, "   ");
@@ -247,84 +207,45 @@ TEST_F(CountrySettingsTest, MissingInBothFoldersShowsOneBoxAndKeepsDefaults) {
     EXPECT_EQ(settings.GstChangeDate, "");
     EXPECT_FALSE(sandbox.fs.fileExists(kDataFile));
     EXPECT_FLOAT_EQ(settings.TaxRateForCode("A"), 5.0f);  // the rates are still taken
-}
 
-TEST_F(CountrySettingsTest, GetCountrySettingOnAMissingFileReportsEachTime) {
+    // Asked for one setting, it reports the missing file each time.
     sandbox.boxes.expect(kMissingText).expect(kMissingText);
     EXPECT_EQ(settings.GetCountrySetting(44, "Check"), "NOT FOUND");
     EXPECT_EQ(settings.GetCountrySetting(44, "Round"), "NOT FOUND");
-    EXPECT_EQ(sandbox.boxes.shown().size(), 2u);
+    EXPECT_EQ(sandbox.boxes.shown().size(), 3u);
 }
 
-TEST_F(CountrySettingsTest, CopiesTheFileFromTheProgramFolder) {
+TEST_F(CountrySettingsTest, TheProgramFolderCopyIsCopiedInOnlyWhenTheDataFolderLacksIt) {
     sandbox.makeDir("C:\\KT");
     sandbox.writeFile(programFile(), kCountrySet);
     settings.LoadCountrySettings(country(44));
-
     EXPECT_TRUE(sandbox.boxes.shown().empty());
     EXPECT_EQ(sandbox.readFile(kDataFile), kCountrySet);
     EXPECT_EQ(settings.TaxLabel, "VAT");
     EXPECT_EQ(settings.CheckLabel, "Cheque");
-}
 
-TEST_F(CountrySettingsTest, DataFolderCopyWinsOverTheProgramFolder) {
-    writeDataFile("[Country]44\n[Label For Tax]OWN\n");
-    sandbox.writeFile(programFile(), kCountrySet);
-    settings.LoadCountrySettings(country(44));
-    EXPECT_EQ(settings.TaxLabel, "OWN");
+    EXPECT_EQ(load("[Country]44\n[Label For Tax]OWN\n", 44).TaxLabel, "OWN");
     EXPECT_EQ(sandbox.readFile(kDataFile), QByteArray("[Country]44\n[Label For Tax]OWN\n"));
 }
 
-TEST_F(CountrySettingsTest, CountryZeroReadsNothingAndShowsNoBox) {
+TEST_F(CountrySettingsTest, CountryZeroOrBelowReadsNothingAndShowsNoBox) {
     sandbox.makeDir("C:\\KT");
     sandbox.writeFile(programFile(), kCountrySet);
     settings.CurrencySymbol = QStringLiteral("#");
     settings.LoadCountrySettings(country(0, {7, 0, 0, 0, 0}));
-
     EXPECT_EQ(settings.CurrencySymbol, "$");
-    EXPECT_TRUE(sandbox.boxes.shown().empty());
-    EXPECT_FALSE(sandbox.fs.fileExists(kDataFile));  // not even copied
     EXPECT_EQ(settings.TaxLabel, "   ");
     EXPECT_FLOAT_EQ(settings.TaxRateForCode("A"), 7.0f);
-}
-
-TEST_F(CountrySettingsTest, NegativeCountryReadsNothing) {
     settings.LoadCountrySettings(country(-3));
     EXPECT_TRUE(sandbox.boxes.shown().empty());
-    EXPECT_EQ(settings.CurrencySymbol, "$");
+    EXPECT_FALSE(sandbox.fs.fileExists(kDataFile));  // not even copied
 }
 
-// A file system whose reads fail, as for a file the user may not open.
-class UnreadableFiles final : public FileSystem {
-public:
-    explicit UnreadableFiles(FileSystem& inner) : inner_(inner) {}
-    QString nativePath(const QString& p) const override { return inner_.nativePath(p); }
-    bool fileExists(const QString& p) const override { return inner_.fileExists(p); }
-    bool dirExists(const QString& p) const override { return inner_.dirExists(p); }
-    bool makeDir(const QString& p, QString* e) override { return inner_.makeDir(p, e); }
-    bool copyFile(const QString& f, const QString& t, QString* e) override {
-        return inner_.copyFile(f, t, e);
-    }
-    bool appendLine(const QString& p, const QString& l, QString* e) override {
-        return inner_.appendLine(p, l, e);
-    }
-    std::optional<QByteArray> readAll(const QString&, QString* e) const override {
-        if (e) {
-            *e = QStringLiteral("Permission denied");
-        }
-        return std::nullopt;
-    }
-    bool replaceFile(const QString& p, const QByteArray& d, QString* e) override {
-        return inner_.replaceFile(p, d, e);
-    }
-
-private:
-    FileSystem& inner_;
-};
-
 TEST_F(CountrySettingsTest, UnreadableFileIsReportedOnceAndKeepsDefaults) {
-    writeDataFile(kCountrySet);
-    UnreadableFiles fs(sandbox.fs);
+    sandbox.writeFile(kDataFile, kCountrySet);
+    test::FaultyFileSystem fs(sandbox.fs);
+    fs.failReads = true;
+    fs.readError = QStringLiteral("Permission denied");
     Services services{sandbox.boxes, sandbox.settings, fs, sandbox.app};
     CountrySettings s(services, run);
     sandbox.boxes.expect(kMissingText);
@@ -337,15 +258,11 @@ TEST_F(CountrySettingsTest, UnreadableFileIsReportedOnceAndKeepsDefaults) {
     EXPECT_EQ(s.DrawerCount, 0);
 }
 
-// ---- Tax rates -----------------------------------------------------------------------------
+// ---- Tax rates and prices ------------------------------------------------------------------
 
-// Rates that are powers of two, so every sum names its rates and a swapped entry shows.
-class TaxTable : public CountrySettingsTest {
-protected:
-    TaxTable() { settings.setRates(country(0, {1, 2, 4, 8, 16})); }
-};
-
-TEST_F(TaxTable, EveryCodeSumsItsRates) {
+TEST_F(CountrySettingsTest, EveryTaxCodeSumsItsRatesInSinglePrecision) {
+    // Rates that are powers of two, so every sum names its rates and a swapped entry shows.
+    settings.setRates(country(0, {1, 2, 4, 8, 16}));
     const struct {
         const char* code;
         float rate;
@@ -360,75 +277,46 @@ TEST_F(TaxTable, EveryCodeSumsItsRates) {
         {"Y", 28},                                              // R3+R4+R5
         {"Z", 15}, {"a", 23}, {"b", 27}, {"c", 29},             // four
         {"d", 31},                                              // all five
+        {"", 0},   {" ", 0},  {"e", 0},  {"z", 0},  {"f", 0},   // no tax
+        {"AB", 0}, {"A ", 0}, {"1", 0},  {"-", 0},  {"[", 0},
     };
     for (const auto& entry : table) {
-        EXPECT_EQ(settings.TaxRateForCode(entry.code), entry.rate) << entry.code;
+        EXPECT_EQ(settings.TaxRateForCode(entry.code), entry.rate) << "'" << entry.code << "'";
     }
-}
-
-TEST_F(TaxTable, OtherCodesHaveNoTax) {
-    for (const char* code : {"", " ", "e", "z", "f", "AB", "A ", "1", "-", "["}) {
-        EXPECT_EQ(settings.TaxRateForCode(code), 0.0f) << "'" << code << "'";
-    }
-}
-
-TEST_F(TaxTable, SumsAreSinglePrecision) {
     settings.setRates(country(0, {0.1f, 0.2f, 0.7f, 1e8f, 1.0f}));
     // In single precision 1e8 + 1 is still 1e8; in double it would not be.
     EXPECT_EQ(settings.TaxRateForCode("O"), 1e8f);
 }
 
-// ---- Prices --------------------------------------------------------------------------------
-
-Currency money(const char16_t* text) {
-    return *Currency::fromText(text);
-}
-
-TEST_F(CountrySettingsTest, GstRateBeforeTheChangeDate) {
+TEST_F(CountrySettingsTest, TaxedSalesBeforeTheGstChangeDateUseTheOldRate) {
     settings.setRates(country(64, {0, 15, 0, 0, 0}));
     settings.GstChangeDate = QStringLiteral("20101001");
-
     EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "B", "20100930"), money(u"11.25"));
     EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "B", "20101001"), money(u"11.50"));
     EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "B", "20110101"), money(u"11.50"));
     EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "B", ""), money(u"11.50"));
-}
-
-TEST_F(CountrySettingsTest, GstDateComesFromTheFile) {
-    writeDataFile(kCountrySet);
-    settings.LoadCountrySettings(country(64, {0, 15, 0, 0, 0}));
-    EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "B", "20100930")->toText(), "11.25");
-    EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "B", "20101001")->toText(), "11.50");
-}
-
-TEST_F(CountrySettingsTest, UntaxedCodeStaysUntaxedWhateverTheDate) {
-    settings.setRates(country(64, {0, 15, 0, 0, 0}));
-    settings.GstChangeDate = QStringLiteral("20101001");
     EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "A", "20100930"), money(u"10.00"));
-    EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "A", "20101001"), money(u"10.00"));
     EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "q", "20100930"), money(u"10.00"));
+
+    // The date read from the file does the same.
+    sandbox.writeFile(kDataFile, kCountrySet);
+    CountrySettings fromFile(sandbox.services, run);
+    fromFile.LoadCountrySettings(country(64, {0, 15, 0, 0, 0}));
+    EXPECT_EQ(fromFile.PriceWithTax(money(u"10.00"), "B", "20100930")->toText(), "11.25");
+    EXPECT_EQ(fromFile.PriceWithTax(money(u"10.00"), "B", "20101001")->toText(), "11.50");
 }
 
-TEST_F(CountrySettingsTest, WithoutAChangeDateTheDateDoesNotMatter) {
-    settings.setRates(country(1, {8.25f, 0, 0, 0, 0}));
+TEST_F(CountrySettingsTest, PriceWithTaxRoundsToFourPlacesAndReportsOverflow) {
+    settings.setRates(country(1, {8.25f, 12.5f, 50, 0, 0}));
     EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "A", "19990101"), money(u"10.825"));
     EXPECT_EQ(settings.PriceWithTax(money(u"-4.00"), "A", ""), money(u"-4.33"));
+    EXPECT_EQ(settings.PriceWithTax(money(u"10.01"), "A", ""), money(u"10.8358"));    // ..825
+    EXPECT_EQ(settings.PriceWithTax(Currency::fromScaled(1), "B", "")->scaled(), 1);  // 1.125
+    EXPECT_EQ(settings.PriceWithTax(Currency::fromScaled(7), "B", "")->scaled(), 8);  // 7.875
+    EXPECT_FALSE(settings.PriceWithTax(Currency::fromUnits(800000000000000), "C", "").has_value());
 }
 
-TEST_F(CountrySettingsTest, PriceWithTaxRoundsToFourPlaces) {
-    settings.setRates(country(1, {12.5f, 8.25f, 0, 0, 0}));
-    EXPECT_EQ(settings.PriceWithTax(Currency::fromScaled(1), "A", "")->scaled(), 1);  // 1.125
-    EXPECT_EQ(settings.PriceWithTax(Currency::fromScaled(7), "A", "")->scaled(), 8);  // 7.875
-    EXPECT_EQ(settings.PriceWithTax(money(u"10.01"), "B", ""), money(u"10.8358"));    // ..825
-}
-
-TEST_F(CountrySettingsTest, PriceWithTaxReportsOverflow) {
-    settings.setRates(country(1, {50, 0, 0, 0, 0}));
-    const Currency huge = Currency::fromUnits(800000000000000);
-    EXPECT_FALSE(settings.PriceWithTax(huge, "A", "").has_value());
-}
-
-TEST_F(CountrySettingsTest, TaxOnPriceReadsThePriceText) {
+TEST_F(CountrySettingsTest, TaxOnPriceAndPriceWithoutTax) {
     settings.setRates(country(1, {0, 15, 8.25f, 0, 0}));
     EXPECT_FLOAT_EQ(settings.TaxOnPrice("10.00", "B"), 1.5f);
     EXPECT_FLOAT_EQ(settings.TaxOnPrice(" 20", "C"), 1.65f);
@@ -436,22 +324,16 @@ TEST_F(CountrySettingsTest, TaxOnPriceReadsThePriceText) {
     EXPECT_EQ(settings.TaxOnPrice("10.00", "A"), 0.0f);
     EXPECT_EQ(settings.TaxOnPrice("$10.00", "B"), 0.0f);  // Val stops at "$"
     EXPECT_EQ(settings.TaxOnPrice("", "B"), 0.0f);
-}
 
-TEST_F(CountrySettingsTest, PriceWithoutTaxTakesTheTaxOut) {
-    settings.setRates(country(1, {0, 15, 8.25f, 0, 0}));
     EXPECT_EQ(settings.PriceWithoutTax(money(u"11.50"), "B"), money(u"10"));
     EXPECT_EQ(settings.PriceWithoutTax(money(u"10.83"), "C"), money(u"10.0046"));
     EXPECT_EQ(settings.PriceWithoutTax(money(u"-11.50"), "B"), money(u"-10"));
-}
-
-TEST_F(CountrySettingsTest, PriceWithoutTaxLeavesUntaxedAmountsExact) {
-    settings.setRates(country(1, {0, 15, 0, 0, 0}));
+    // Untaxed amounts stay exact: no round trip through a double.
     const Currency odd = Currency::fromScaled(123456789);
     EXPECT_EQ(settings.PriceWithoutTax(odd, "A"), odd);
     EXPECT_EQ(settings.PriceWithoutTax(odd, " "), odd);
     const Currency max = Currency::fromScaled(std::numeric_limits<std::int64_t>::max());
-    EXPECT_EQ(settings.PriceWithoutTax(max, "A"), max);  // no round trip through a double
+    EXPECT_EQ(settings.PriceWithoutTax(max, "A"), max);
 }
 
 }  // namespace

@@ -11,51 +11,47 @@ namespace {
 constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
 
-std::int64_t scaledOf(const char16_t* text) {
-    const std::optional<Currency> c = Currency::fromText(text);
-    EXPECT_TRUE(c.has_value()) << QString::fromUtf16(text).toStdString();
-    return c ? c->scaled() : -999999;
+TEST(CurrencyFromText, ReadsAmountsRoundingTheFifthDecimalHalfToEven) {
+    const struct {
+        const char16_t* text;
+        std::int64_t scaled;
+    } cases[] = {
+        {u"12", 120000},
+        {u"-3.5", -35000},
+        {u" 0.1234 ", 1234},
+        {u"+.5", 5000},
+        {u"7.", 70000},
+        {u"-0", 0},
+        {u"0.00005", 0},   // tie, 0 is even
+        {u"0.00015", 2},   // tie, up to the even 2
+        {u"0.00025", 2},   // tie, down to the even 2
+        {u"0.000251", 3},  // beyond the tie
+        {u"0.00024999", 2},
+        {u"-1.23455", -12346},
+        {u"-1.23465", -12346},
+        {u"1.99995", 20000},
+        {u"922337203685477.5807", kMax},
+        {u"-922337203685477.5807", -kMax},
+    };
+    for (const auto& c : cases) {
+        const std::optional<Currency> v = Currency::fromText(c.text);
+        ASSERT_TRUE(v.has_value()) << QString::fromUtf16(c.text).toStdString();
+        EXPECT_EQ(v->scaled(), c.scaled) << QString::fromUtf16(c.text).toStdString();
+    }
 }
 
-TEST(CurrencyFromText, ReadsPlainAmounts) {
-    EXPECT_EQ(scaledOf(u"12"), 120000);
-    EXPECT_EQ(scaledOf(u"-3.5"), -35000);
-    EXPECT_EQ(scaledOf(u" 0.1234 "), 1234);
-    EXPECT_EQ(scaledOf(u"+.5"), 5000);
-    EXPECT_EQ(scaledOf(u"7."), 70000);
-    EXPECT_EQ(scaledOf(u"-0"), 0);
-}
-
-TEST(CurrencyFromText, RoundsTheFifthDecimalHalfToEven) {
-    EXPECT_EQ(scaledOf(u"0.00005"), 0);   // tie, 0 is even
-    EXPECT_EQ(scaledOf(u"0.00015"), 2);   // tie, up to the even 2
-    EXPECT_EQ(scaledOf(u"0.00025"), 2);   // tie, down to the even 2
-    EXPECT_EQ(scaledOf(u"0.000251"), 3);  // beyond the tie
-    EXPECT_EQ(scaledOf(u"0.00024999"), 2);
-    EXPECT_EQ(scaledOf(u"-1.23455"), -12346);
-    EXPECT_EQ(scaledOf(u"-1.23465"), -12346);
-    EXPECT_EQ(scaledOf(u"1.99995"), 20000);
-}
-
-TEST(CurrencyFromText, RefusesGarbage) {
-    for (const char16_t* text : {u"", u"  ", u".", u"-", u"+", u"1.2.3", u"12a", u"$5", u"1,000",
-                                 u"1e5", u"- 5", u"--1", u"0x10"}) {
+TEST(CurrencyFromText, RefusesGarbageAndAmountsBeyondRange) {
+    for (const char16_t* text :
+         {u"", u"  ", u".", u"-", u"+", u"1.2.3", u"12a", u"$5", u"1,000", u"1e5", u"- 5", u"--1",
+          u"0x10", u"922337203685477.5808", u"922337203685477.9999",
+          u"922337203685477.58075" /* rounds past */, u"922337203685478",
+          u"99999999999999999999"}) {
         EXPECT_FALSE(Currency::fromText(text).has_value())
             << QString::fromUtf16(text).toStdString();
     }
 }
 
-TEST(CurrencyFromText, RefusesAmountsBeyondRange) {
-    EXPECT_EQ(scaledOf(u"922337203685477.5807"), kMax);
-    EXPECT_EQ(scaledOf(u"-922337203685477.5807"), -kMax);
-    EXPECT_FALSE(Currency::fromText(u"922337203685477.5808").has_value());
-    EXPECT_FALSE(Currency::fromText(u"922337203685477.9999").has_value());
-    EXPECT_FALSE(Currency::fromText(u"922337203685477.58075").has_value());  // rounds past
-    EXPECT_FALSE(Currency::fromText(u"922337203685478").has_value());
-    EXPECT_FALSE(Currency::fromText(u"99999999999999999999").has_value());
-}
-
-TEST(CurrencyFromDouble, RoundsHalfToEvenAtTheFourthPlace) {
+TEST(CurrencyFromDouble, RoundsHalfToEvenAndRefusesNonNumbersAndHugeValues) {
     EXPECT_EQ(Currency::fromDouble(11.25)->scaled(), 112500);
     // Binary fractions, so the ties are exact: 312.5 and 937.5 ten-thousandths.
     EXPECT_EQ(Currency::fromDouble(0.03125)->scaled(), 312);
@@ -63,9 +59,6 @@ TEST(CurrencyFromDouble, RoundsHalfToEvenAtTheFourthPlace) {
     EXPECT_EQ(Currency::fromDouble(-0.03125)->scaled(), -312);
     EXPECT_EQ(Currency::fromDouble(0.0312501)->scaled(), 313);
     EXPECT_EQ(Currency::fromDouble(-2.71828)->scaled(), -27183);
-}
-
-TEST(CurrencyFromDouble, RefusesNonNumbersAndHugeValues) {
     EXPECT_FALSE(Currency::fromDouble(std::numeric_limits<double>::quiet_NaN()));
     EXPECT_FALSE(Currency::fromDouble(std::numeric_limits<double>::infinity()));
     EXPECT_FALSE(Currency::fromDouble(-std::numeric_limits<double>::infinity()));
@@ -73,7 +66,7 @@ TEST(CurrencyFromDouble, RefusesNonNumbersAndHugeValues) {
     EXPECT_TRUE(Currency::fromDouble(9e14).has_value());
 }
 
-TEST(CurrencyText, TwoDecimalsRoundHalfAwayFromZero) {
+TEST(CurrencyText, TwoDecimalsRoundHalfAwayFromZeroAndOtherCountsClamp) {
     EXPECT_EQ(Currency::fromScaled(12345).toText(), "1.23");
     EXPECT_EQ(Currency::fromScaled(12350).toText(), "1.24");
     EXPECT_EQ(Currency::fromScaled(12250).toText(), "1.23");  // away, not to even
@@ -83,9 +76,7 @@ TEST(CurrencyText, TwoDecimalsRoundHalfAwayFromZero) {
     EXPECT_EQ(Currency::fromScaled(5).toText(), "0.00");
     EXPECT_EQ(Currency::fromScaled(-49).toText(), "0.00");  // no "-0.00"
     EXPECT_EQ(Currency::fromScaled(-50).toText(), "-0.01");
-}
 
-TEST(CurrencyText, OtherDecimalCounts) {
     const Currency c = Currency::fromScaled(1234567);
     EXPECT_EQ(c.toText(0), "123");
     EXPECT_EQ(c.toText(1), "123.5");
@@ -106,7 +97,7 @@ TEST(CurrencyArithmetic, SumsAndDifferencesReportOverflow) {
     EXPECT_FALSE(Currency::fromScaled(kMin).minus(Currency::fromScaled(1)));
 }
 
-TEST(CurrencyDivision, RoundsHalfToEven) {
+TEST(CurrencyDivision, RoundsHalfToEvenAndHandlesTheEdgesOfTheRange) {
     EXPECT_EQ(Currency::fromUnits(10).dividedBy(12)->scaled(), 8333);  // .83333
     EXPECT_EQ(Currency::fromUnits(20).dividedBy(3)->scaled(), 66667);  // 6.66667
     EXPECT_EQ(Currency::fromScaled(5).dividedBy(2)->scaled(), 2);      // 2.5 -> 2
@@ -115,9 +106,6 @@ TEST(CurrencyDivision, RoundsHalfToEven) {
     EXPECT_EQ(Currency::fromScaled(-7).dividedBy(2)->scaled(), -4);
     EXPECT_EQ(Currency::fromScaled(7).dividedBy(-2)->scaled(), -4);
     EXPECT_EQ(Currency::fromScaled(-7).dividedBy(-2)->scaled(), 4);
-}
-
-TEST(CurrencyDivision, HandlesTheEdgesOfTheRange) {
     EXPECT_FALSE(Currency::fromUnits(1).dividedBy(0));
     EXPECT_FALSE(Currency::fromScaled(kMin).dividedBy(-1));
     EXPECT_EQ(Currency::fromScaled(kMin).dividedBy(1)->scaled(), kMin);

@@ -23,7 +23,7 @@ QFont fontOf(const char* family, double points) {
 }
 
 template <typename T>
-T* addControl(QWidget* parent, const char* name, const QFont& font) {
+T* addControl(QWidget* parent, const char* name, const QFont& font = fontOf("Arial", 9)) {
     auto* w = new T(parent);
     w->setObjectName(QString::fromLatin1(name));
     w->setFont(font);
@@ -38,96 +38,75 @@ protected:
     QWidget form;
 };
 
-TEST_F(FormFonts, SetsTheDefaultFontNameWhenBlank) {
-    ApplyFormFonts(&form);
-    EXPECT_EQ(DefaultFontName(), "Arial");
-
-    DefaultFontName() = QStringLiteral("   ");
-    ApplyFormFonts(&form);
-    EXPECT_EQ(DefaultFontName(), "Arial");
-}
-
-TEST_F(FormFonts, ResizesAndRenamesFontsThatAreNotArial) {
-    auto* sans = addControl<QLabel>(&form, "lblSans", fontOf("MS Sans Serif", 8.25));
-    auto* tahoma = addControl<QLineEdit>(&form, "txtName", fontOf("Tahoma", 9.75));
-    auto* arial = addControl<QLabel>(&form, "lblArial", fontOf("Arial", 8.25));
-    ApplyFormFonts(&form);
-
-    EXPECT_EQ(sans->font().family(), "Arial");
-    EXPECT_DOUBLE_EQ(sans->font().pointSizeF(), 9.0);  // 8.25 + 0.75
-    EXPECT_EQ(tahoma->font().family(), "Arial");
-    EXPECT_DOUBLE_EQ(tahoma->font().pointSizeF(), 9.0);  // 9.75 - 0.75
-    EXPECT_EQ(arial->font().family(), "Arial");
-    EXPECT_DOUBLE_EQ(arial->font().pointSizeF(), 8.25);  // Arial is left alone
-}
-
-TEST_F(FormFonts, RoundsTiesToEven) {
-    auto* down = addControl<QLabel>(&form, "a", fontOf("MS Sans Serif", 7.75));  // 8.5 -> 8
-    auto* up = addControl<QLabel>(&form, "b", fontOf("MS Sans Serif", 8.75));    // 9.5 -> 10
-    auto* other = addControl<QLabel>(&form, "c", fontOf("Courier New", 11.25));  // 10.5 -> 10
-    auto* more = addControl<QLabel>(&form, "d", fontOf("Courier New", 12.25));   // 11.5 -> 12
-    ApplyFormFonts(&form);
-
-    EXPECT_DOUBLE_EQ(down->font().pointSizeF(), 8.0);
-    EXPECT_DOUBLE_EQ(up->font().pointSizeF(), 10.0);
-    EXPECT_DOUBLE_EQ(other->font().pointSizeF(), 10.0);
-    EXPECT_DOUBLE_EQ(more->font().pointSizeF(), 12.0);
-}
-
-TEST_F(FormFonts, UsesADefaultFontNameSetElsewhere) {
-    DefaultFontName() = QStringLiteral("Verdana");
-    auto* label = addControl<QLabel>(&form, "lbl", fontOf("MS Sans Serif", 8));
-    ApplyFormFonts(&form);
-    EXPECT_EQ(label->font().family(), "Verdana");
-    EXPECT_DOUBLE_EQ(label->font().pointSizeF(), 9.0);  // 8.75
-    EXPECT_EQ(DefaultFontName(), "Verdana");
-
-    ApplyFormFonts(&form);  // a second pass must not resize it again
-    EXPECT_DOUBLE_EQ(label->font().pointSizeF(), 9.0);
-}
-
-TEST_F(FormFonts, ControlsInsideContainersKeepTheirOwnSize) {
-    // The label inherits the frame's font; it must be resized once, from its own old font.
-    DefaultFontName() = QStringLiteral("Verdana");
-    auto* frame = addControl<QFrame>(&form, "fraBox", fontOf("MS Sans Serif", 8));
-    auto* inner = new QLabel(frame);
-    inner->setObjectName(QStringLiteral("lblInner"));
-    ApplyFormFonts(&form);
-
-    EXPECT_EQ(frame->font().family(), "Verdana");
-    EXPECT_DOUBLE_EQ(frame->font().pointSizeF(), 9.0);
-    EXPECT_EQ(inner->font().family(), "Verdana");
-    EXPECT_DOUBLE_EQ(inner->font().pointSizeF(), 9.0);
-}
-
-TEST_F(FormFonts, PixelSizedFontsKeepTheirSize) {
-    QFont pixels(QStringLiteral("Tahoma"));
-    pixels.setPixelSize(13);
-    auto* label = addControl<QLabel>(&form, "lbl", pixels);
-    ApplyFormFonts(&form);
-    EXPECT_EQ(label->font().family(), "Arial");
-    EXPECT_EQ(label->font().pixelSize(), 13);
-}
-
-TEST_F(FormFonts, TheFormItselfIsNotAControl) {
+TEST_F(FormFonts, FontsThatAreNotArialAreResizedRoundingHalvesToEvenAndRenamed) {
+    const struct {
+        const char* family;
+        double points;
+        double expected;
+    } cases[] = {
+        {"MS Sans Serif", 8.25, 9.0},   // + 0.75
+        {"Tahoma", 9.75, 9.0},          // - 0.75
+        {"Arial", 8.25, 8.25},          // left alone
+        {"MS Sans Serif", 7.75, 8.0},   // 8.5 -> 8
+        {"MS Sans Serif", 8.75, 10.0},  // 9.5 -> 10
+        {"Courier New", 11.25, 10.0},   // 10.5 -> 10
+        {"Courier New", 12.25, 12.0},   // 11.5 -> 12
+    };
+    std::vector<QLabel*> labels;
+    for (const auto& c : cases) {
+        labels.push_back(addControl<QLabel>(&form, "lbl", fontOf(c.family, c.points)));
+    }
     form.setFont(fontOf("Tahoma", 10));
     ApplyFormFonts(&form);
+    EXPECT_EQ(DefaultFontName(), "Arial");
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        EXPECT_EQ(labels[i]->font().family(), "Arial") << i;
+        EXPECT_DOUBLE_EQ(labels[i]->font().pointSizeF(), cases[i].expected) << i;
+    }
+    // The form itself is not one of its controls.
     EXPECT_EQ(form.font().family(), "Tahoma");
     EXPECT_DOUBLE_EQ(form.font().pointSizeF(), 10.0);
     ApplyFormFonts(nullptr);  // ignored
+}
+
+TEST_F(FormFonts, ADefaultNameSetElsewhereIsUsedAndASecondPassChangesNothing) {
+    DefaultFontName() = QStringLiteral("   ");  // blank counts as not set
+    ApplyFormFonts(&form);
+    EXPECT_EQ(DefaultFontName(), "Arial");
+
+    DefaultFontName() = QStringLiteral("Verdana");
+    auto* label = addControl<QLabel>(&form, "lbl", fontOf("MS Sans Serif", 8));
+    // The label inherits the frame's font; it must be resized once, from its own old font.
+    auto* frame = addControl<QFrame>(&form, "fraBox", fontOf("MS Sans Serif", 8));
+    auto* inner = new QLabel(frame);
+    QFont pixels(QStringLiteral("Tahoma"));
+    pixels.setPixelSize(13);
+    auto* pixelSized = addControl<QLabel>(&form, "lblPixels", pixels);
+    ApplyFormFonts(&form);
+    ApplyFormFonts(&form);
+    for (QWidget* w : {static_cast<QWidget*>(label), static_cast<QWidget*>(frame),
+                       static_cast<QWidget*>(inner)}) {
+        EXPECT_EQ(w->font().family(), "Verdana");
+        EXPECT_DOUBLE_EQ(w->font().pointSizeF(), 9.0);  // 8.75
+    }
+    EXPECT_EQ(DefaultFontName(), "Verdana");
+    EXPECT_EQ(pixelSized->font().family(), "Verdana");
+    EXPECT_EQ(pixelSized->font().pixelSize(), 13);
 }
 
 bool hasButtonLook(const QWidget* w) {
     return w->property(kButtonLookProperty).toBool() && !w->styleSheet().isEmpty();
 }
 
-TEST_F(FormFonts, ButtonLookGoesToControlsNamedCmdInAnyCase) {
-    auto* ok = addControl<QPushButton>(&form, "CMDOK", fontOf("Arial", 9));
-    auto* save = addControl<QPushButton>(&form, "cmdSave", fontOf("Arial", 9));
-    auto* mixed = addControl<QCheckBox>(&form, "CmdToggle", fontOf("Arial", 9));
-    auto* label = addControl<QLabel>(&form, "lblCmd", fontOf("Arial", 9));
-    auto* command = addControl<QPushButton>(&form, "Command1", fontOf("Arial", 9));
-    auto* unnamed = addControl<QPushButton>(&form, "", fontOf("Arial", 9));
+TEST_F(FormFonts, ButtonLookGoesOnceToControlsNamedCmdInAnyCase) {
+    auto* ok = addControl<QPushButton>(&form, "CMDOK");
+    auto* save = addControl<QPushButton>(&form, "cmdSave");
+    auto* mixed = addControl<QCheckBox>(&form, "CmdToggle");
+    auto* label = addControl<QLabel>(&form, "lblCmd");
+    auto* command = addControl<QPushButton>(&form, "Command1");
+    auto* unnamed = addControl<QPushButton>(&form, "");
+    const QString own = QStringLiteral("QPushButton { color: red; }");
+    save->setStyleSheet(own);
     ApplyFormFonts(&form);
 
     EXPECT_TRUE(hasButtonLook(ok));
@@ -137,18 +116,12 @@ TEST_F(FormFonts, ButtonLookGoesToControlsNamedCmdInAnyCase) {
     EXPECT_EQ(label->styleSheet(), "");
     EXPECT_FALSE(command->property(kButtonLookProperty).isValid());
     EXPECT_FALSE(unnamed->property(kButtonLookProperty).isValid());
-}
-
-TEST_F(FormFonts, ButtonLookKeepsAnExistingStyleSheetAndIsAddedOnce) {
-    auto* ok = addControl<QPushButton>(&form, "cmdOK", fontOf("Arial", 9));
-    ok->setStyleSheet(QStringLiteral("QPushButton { color: red; }"));
+    // An existing style sheet is kept, and the look is added only once.
+    const QString once = save->styleSheet();
+    EXPECT_TRUE(once.startsWith(own));
+    EXPECT_GT(once.size(), own.size());
     ApplyFormFonts(&form);
-    const QString once = ok->styleSheet();
-    EXPECT_TRUE(once.startsWith("QPushButton { color: red; }"));
-    EXPECT_GT(once.size(), QString("QPushButton { color: red; }").size());
-
-    ApplyFormFonts(&form);
-    EXPECT_EQ(ok->styleSheet(), once);
+    EXPECT_EQ(save->styleSheet(), once);
 }
 
 bool near(QRgb pixel, int grey, int tolerance = 12) {
@@ -158,82 +131,58 @@ bool near(QRgb pixel, int grey, int tolerance = 12) {
 }
 
 TEST_F(FormFonts, ButtonLookDrawsItsBorderAndShading) {
-    auto* ok = addControl<QPushButton>(&form, "cmdOK", fontOf("Arial", 9));
+    auto* ok = addControl<QPushButton>(&form, "cmdOK");
     ApplyFormFonts(&form);
     ok->setGeometry(0, 0, 120, 40);
     const QImage image = ok->grab().toImage();
     ASSERT_EQ(image.height(), 40);
-
-    const QRgb border = image.pixel(0, 20);
-    const QRgb top = image.pixel(60, 2);
-    const QRgb bottom = image.pixel(60, 37);
-    EXPECT_TRUE(near(border, 0x8a)) << std::hex << border;
-    EXPECT_TRUE(near(top, 0xfc)) << std::hex << top;
-    EXPECT_TRUE(near(bottom, 0xdc)) << std::hex << bottom;
+    EXPECT_TRUE(near(image.pixel(0, 20), 0x8a)) << std::hex << image.pixel(0, 20);    // border
+    EXPECT_TRUE(near(image.pixel(60, 2), 0xfc)) << std::hex << image.pixel(60, 2);    // top
+    EXPECT_TRUE(near(image.pixel(60, 37), 0xdc)) << std::hex << image.pixel(60, 37);  // bottom
 }
 
 // ---- SelectAllText -------------------------------------------------------------------------
 
-class SelectAll : public ::testing::Test {
-protected:
-    SelectAll() {
-        edit = new QLineEdit(QStringLiteral("12.50"), &form);
-        locked = new QLineEdit(QStringLiteral("locked"), &form);
-        locked->setReadOnly(true);
-        notes = new QPlainTextEdit(QStringLiteral("two\nlines"), &form);
-        button = new QPushButton(QStringLiteral("F10 Accept"), &form);
-        form.show();
-        form.activateWindow();
-        activated = QTest::qWaitForWindowActive(&form);
-    }
-
-    void focus(QWidget* w) {
+TEST(SelectAll, SelectsTheWholeTextOfAFocusedBoxThatIsNotLocked) {
+    QWidget form;
+    auto* edit = new QLineEdit(QStringLiteral("12.50"), &form);
+    auto* locked = new QLineEdit(QStringLiteral("locked"), &form);
+    locked->setReadOnly(true);
+    auto* button = new QPushButton(QStringLiteral("F10 Accept"), &form);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    auto focus = [](QWidget* w) {
         w->setFocus(Qt::OtherFocusReason);
         QApplication::processEvents();
-    }
+        ASSERT_EQ(QApplication::focusWidget(), w);
+    };
 
-    QWidget form;
-    QLineEdit* edit;
-    QLineEdit* locked;
-    QPlainTextEdit* notes;
-    QPushButton* button;
-    bool activated = false;
-};
+    focus(button);
+    SelectAllText();
+    EXPECT_FALSE(edit->hasSelectedText());
+    SelectAllText(nullptr);
 
-TEST_F(SelectAll, SelectsTheWholeTextOfTheFocusedBox) {
-    ASSERT_TRUE(activated);
     focus(edit);
-    ASSERT_EQ(QApplication::focusWidget(), edit);
     edit->setCursorPosition(2);
     SelectAllText();
     EXPECT_EQ(edit->selectionStart(), 0);
     EXPECT_EQ(edit->selectedText(), "12.50");
-}
 
-TEST_F(SelectAll, LeavesALockedBoxAlone) {
-    ASSERT_TRUE(activated);
     focus(locked);
-    ASSERT_EQ(QApplication::focusWidget(), locked);
     locked->setCursorPosition(1);
     SelectAllText();
     EXPECT_FALSE(locked->hasSelectedText());
 }
 
-TEST_F(SelectAll, OtherControlsAndNothingAreIgnored) {
-    ASSERT_TRUE(activated);
-    focus(button);
-    SelectAllText();
-    EXPECT_FALSE(edit->hasSelectedText());
-    SelectAllText(nullptr);
-}
-
-TEST_F(SelectAll, MultiLineBoxesToo) {
-    SelectAllText(notes);
-    EXPECT_EQ(notes->textCursor().selectedText().size(), QString("two\nlines").size());
-    notes->setReadOnly(true);
-    notes->moveCursor(QTextCursor::End);
-    SelectAllText(notes);
-    EXPECT_FALSE(notes->textCursor().hasSelection());
+TEST(SelectAll, MultiLineBoxesToo) {
+    QPlainTextEdit notes(QStringLiteral("two\nlines"));
+    SelectAllText(&notes);
+    EXPECT_EQ(notes.textCursor().selectedText().size(), QString("two\nlines").size());
+    notes.setReadOnly(true);
+    notes.moveCursor(QTextCursor::End);
+    SelectAllText(&notes);
+    EXPECT_FALSE(notes.textCursor().hasSelection());
 }
 
 }  // namespace

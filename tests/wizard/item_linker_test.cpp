@@ -20,9 +20,9 @@ public:
     bool isOpen() const override { return inner_.isOpen(); }
     void close() override { inner_.close(); }
     std::optional<std::int64_t> execute(const QString& sql, db::DbError& e) override {
-        if (refuse_ && sql.startsWith(QStringLiteral("INSERT INTO invt"), Qt::CaseInsensitive)) {
+        if (refuse_ && sql.startsWith("INSERT INTO invt", Qt::CaseInsensitive)) {
             e.number = 2627;
-            e.description = QStringLiteral("Violation of UNIQUE KEY constraint.");
+            e.description = "Violation of UNIQUE KEY constraint.";
             return std::nullopt;
         }
         return inner_.execute(sql, e);
@@ -61,19 +61,17 @@ TEST(SaveLinkedItem, ARefusedItemTakesItsUpcRowBack) {
                       [&w](QDialog& d) { w.script.run(d); }};
     w.startWithRoot();
     w.sb.boxes.expect(QString(), BoxAnswer::No);  // the case UPC is not scanned
-    w.script.on(QStringLiteral("FrmBreakDown"), BreakDownStep(true, {true, true, false}))
-        .on(QStringLiteral("FrmPackQty"),
-            QuantityStep(QStringLiteral("Enter Number of Packs in the Case"),
-                         QStringLiteral("12")));
+    w.script.on("FrmBreakDown", BreakDownStep(true, {true, true, false}))
+        .on("FrmPackQty", QuantityStep("Enter Number of Packs in the Case", "12"));
     FrmMain f(ctx);
     f.FormLoad();
     f.CmdLink(0)->click();
-    f.Text1(1)->setText(QStringLiteral("HARBOUR LAGER 6 X 330ML"));
-    f.Text1(3)->setText(QStringLiteral("9412345000026"));
-    f.Text1(4)->setText(QStringLiteral("12.99"));
+    f.Text1(1)->setText("HARBOUR LAGER 6 X 330ML");
+    f.Text1(3)->setText("9412345000026");
+    f.Text1(4)->setText("12.99");
 
     refuse = true;
-    w.sb.boxes.expect(QStringLiteral("Record not saved"));
+    w.sb.boxes.expect("Record not saved");
     f.CmdLink(2)->click();
     EXPECT_TRUE(w.sb.boxes.allAnswered());
     EXPECT_EQ(w.sb.boxes.shown().back().style, box::Ok);
@@ -85,7 +83,7 @@ TEST(SaveLinkedItem, ARefusedItemTakesItsUpcRowBack) {
     f.CmdLink(2)->click();
     EXPECT_EQ(w.upcRows(101).size(), 1u);
     ASSERT_TRUE(w.rowByNum(101).has_value());
-    EXPECT_EQ(w.rowByNum(101)->SL.str(), QStringLiteral("5000002 "));
+    EXPECT_EQ(w.rowByNum(101)->SL.str(), "5000002 ");
 }
 
 class Linker : public ::testing::Test {
@@ -102,56 +100,56 @@ TEST_F(Linker, FirstItemOfAnEmptyTableIsNumberElevenAndGetsTheFirstCode) {
     const auto created = linker.CreateItem(12, ItemKind::Pack, false, log);
     ASSERT_TRUE(created.has_value());
     EXPECT_EQ(created->recordNum, 11);
-    EXPECT_EQ(created->sl, QStringLiteral("10000000"));
-    EXPECT_EQ(world.run().SelectedItemID, QStringLiteral("10000000"));
-    EXPECT_EQ(world.layer().Upc.SL.str(), QStringLiteral("10000000"));
+    EXPECT_EQ(created->sl, "10000000");
+    EXPECT_EQ(world.run().SelectedItemID, "10000000");
+    EXPECT_EQ(world.layer().Upc.SL.str(), "10000000");
     EXPECT_EQ(world.logFile(), QByteArray("SL=10000000\r\nINvUID=11\r\nItem Created\r\n"));
 
     const db::InventoryRecord& r = world.layer().Inventory;
     EXPECT_EQ(r.RecordNum, 11);
-    EXPECT_EQ(r.LinkBreakPack.str(), QStringLiteral("5000001 "));
-    EXPECT_EQ(r.ItemID.rtrimmed(), QStringLiteral("*CASE-LAGER"));
-    EXPECT_EQ(r.UOM.str(), QStringLiteral("0    "));
+    EXPECT_EQ(r.LinkBreakPack.str(), "5000001 ");
+    EXPECT_EQ(r.ItemID.rtrimmed(), "*CASE-LAGER");
+    EXPECT_EQ(r.UOM.str(), "0    ");
     EXPECT_TRUE(r.Description.isBlank());
-    EXPECT_EQ(r.SubDescription.rtrimmed(), QStringLiteral("24PK"));  // kept from the root
-    EXPECT_EQ(r.VendorCode.rtrimmed(), QStringLiteral("V200"));
+    EXPECT_EQ(r.SubDescription.rtrimmed(), "24PK");  // kept from the root
+    EXPECT_EQ(r.VendorCode.rtrimmed(), "V200");
 
     LinkedItemInput in;
     in.vendorId = r.ItemID.trimmed();
-    in.description = QStringLiteral("LAGER 6PK");
-    in.quantity = QStringLiteral("12");
-    in.uomEntry = QStringLiteral("EA   - Each");
+    in.description = "LAGER 6PK";
+    in.quantity = "12";
+    in.uomEntry = "EA   - Each";
     ASSERT_TRUE(linker.SaveLinkedItem(in, false));
     const auto row = world.rowByNum(11);
     ASSERT_TRUE(row.has_value());
-    EXPECT_EQ(row->SL.str(), QStringLiteral("10000000"));
+    EXPECT_EQ(row->SL.str(), "10000000");
     EXPECT_EQ(row->Price, Currency());
-    EXPECT_EQ(row->UOM.str(), QStringLiteral("EA   "));
+    EXPECT_EQ(row->UOM.str(), "EA   ");
     EXPECT_TRUE(world.upcRows(11).empty());  // no UPC typed
 }
 
 TEST_F(Linker, OpeningTheLogKeepsOnlyTheLastCreation) {
-    world.sb.writeFile(world.sb.app.programFolder + QStringLiteral("/QZV.txt"), "old lines\r\n");
+    world.sb.writeFile(world.sb.app.programFolder + "/QZV.txt", "old lines\r\n");
     log.open();
-    log.line(QStringLiteral("Create Item"));
+    log.line("Create Item");
     EXPECT_EQ(world.logFile(), QByteArray("Create Item\r\n"));
 }
 
 TEST_F(Linker, SingleFromAPackDropsTheStarAndCutsTheCodeToItsColumn) {
     db::InventoryRecord pack = WizardWorld::Root();
-    pack.ItemID = QStringLiteral("*") + QString(24, u'X');
+    pack.ItemID = "*" + QString(24, u'X');
     pack.AvgCost = Currency::fromScaled(10000);  // 1.00 / 3 = 0.3333
     world.layer().Inventory = pack;
     const auto created = linker.CreateItem(3, ItemKind::Single, false, log);
     ASSERT_TRUE(created.has_value());
-    EXPECT_EQ(world.layer().Inventory.ItemID.str(), QStringLiteral("/") + QString(24, u'X'));
-    EXPECT_EQ(world.layer().Inventory.FlgQZV.str(), QStringLiteral("I"));
+    EXPECT_EQ(world.layer().Inventory.ItemID.str(), "/" + QString(24, u'X'));
+    EXPECT_EQ(world.layer().Inventory.FlgQZV.str(), "I");
     EXPECT_EQ(world.layer().Inventory.AvgCost, Currency::fromScaled(3333));
 
     world.layer().Inventory = WizardWorld::Root();
     world.layer().Inventory.ItemID = QString(25, u'Y');
     ASSERT_TRUE(linker.CreateItem(2, ItemKind::Pack, false, log).has_value());
-    EXPECT_EQ(world.layer().Inventory.ItemID.str(), QStringLiteral("*") + QString(24, u'Y'));
+    EXPECT_EQ(world.layer().Inventory.ItemID.str(), "*" + QString(24, u'Y'));
 }
 
 TEST_F(Linker, NoQuantityNoItem) {
@@ -164,25 +162,22 @@ TEST_F(Linker, NoQuantityNoItem) {
 TEST_F(Linker, ProbesLeaveTheRecordAsItWas) {
     ASSERT_TRUE(world.insertItem(DbFixture::Item(3)));
     db::InventoryRecord mine = WizardWorld::Root();
-    mine.Description = QStringLiteral("NOT SAVED YET");
+    mine.Description = "NOT SAVED YET";
     world.layer().Inventory = mine;
     EXPECT_FALSE(linker.VendorIdFree(DbFixture::Item(3).ItemID.trimmed().toLower()));
-    EXPECT_TRUE(linker.VendorIdFree(QStringLiteral("NEW-CODE")));
+    EXPECT_TRUE(linker.VendorIdFree("NEW-CODE"));
     EXPECT_TRUE(linker.ItemExists(DbFixture::Item(3).RecordNum));
     EXPECT_FALSE(linker.ItemExists(999));
     EXPECT_EQ(world.layer().Inventory, mine);
 }
 
 TEST(WholeQuantity, OnlyWholeNumbersFromOneTo32767) {
-    EXPECT_EQ(WholeQuantity(QStringLiteral("1")), std::int16_t{1});
-    EXPECT_EQ(WholeQuantity(QStringLiteral(" 32767 ")), std::int16_t{32767});
-    EXPECT_EQ(WholeQuantity(QStringLiteral("1,000")), std::int16_t{1000});
-    EXPECT_FALSE(WholeQuantity(QStringLiteral("32768")).has_value());
-    EXPECT_FALSE(WholeQuantity(QStringLiteral("0")).has_value());
-    EXPECT_FALSE(WholeQuantity(QStringLiteral("-1")).has_value());
-    EXPECT_FALSE(WholeQuantity(QStringLiteral("1.5")).has_value());
-    EXPECT_FALSE(WholeQuantity(QStringLiteral("12x")).has_value());
-    EXPECT_FALSE(WholeQuantity(QString()).has_value());
+    EXPECT_EQ(WholeQuantity("1"), std::int16_t{1});
+    EXPECT_EQ(WholeQuantity(" 32767 "), std::int16_t{32767});
+    EXPECT_EQ(WholeQuantity("1,000"), std::int16_t{1000});
+    for (const char* bad : {"32768", "0", "-1", "1.5", "12x", ""}) {
+        EXPECT_FALSE(WholeQuantity(bad).has_value()) << bad;
+    }
 }
 
 }  // namespace

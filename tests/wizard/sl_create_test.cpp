@@ -8,103 +8,65 @@
 namespace qv::test {
 namespace {
 
-SlTakenFn takenFrom(std::set<QString> stored) {
-    return [stored = std::move(stored)](const QString& sl) { return stored.count(sl) > 0; };
-}
-
 // --- the alphanumeric successor --------------------------------------------------------------
 
-TEST(AlphaSuccessor, LastLetterBelowZMovesOn) {
-    EXPECT_EQ(AlphaSuccessor(QStringLiteral("AB7C"), {}), QStringLiteral("AB7D"));
-    EXPECT_EQ(AlphaSuccessor(QStringLiteral("Y"), {}), QStringLiteral("Z"));
-}
-
-TEST(AlphaSuccessor, ZInAShortCodeGetsAnA) {
-    EXPECT_EQ(AlphaSuccessor(QStringLiteral("ABZ"), {}), QStringLiteral("ABZA"));
-    EXPECT_EQ(AlphaSuccessor(QStringLiteral("ABCDEZ"), {}), QStringLiteral("ABCDEZA"));
-}
-
-TEST(AlphaSuccessor, TrailingDigitsCountUpWithoutLeadingZeros) {
-    EXPECT_EQ(AlphaSuccessor(QStringLiteral("AB129"), {}), QStringLiteral("AB130"));
-    EXPECT_EQ(AlphaSuccessor(QStringLiteral("AB99"), {}), QStringLiteral("AB100"));
-    EXPECT_EQ(AlphaSuccessor(QStringLiteral("AB009"), {}), QStringLiteral("AB10"));
-    EXPECT_EQ(AlphaSuccessor(QStringLiteral("A1.5"), {}), QStringLiteral("A1.6"));
-}
-
-TEST(AlphaSuccessor, OtherEndingsCountUpAllDigitsPastTakenCodes) {
+TEST(AlphaSuccessor, LettersMoveOnDigitsCountUpAndOtherEndingsCountAllDigitsPastTakenCodes) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"AB7C", "AB7D"},   {"Y", "Z"},
+        {"ABZ", "ABZA"},    {"ABCDEZ", "ABCDEZA"},  // a Z in a short code gets an A
+        {"AB129", "AB130"}, {"AB99", "AB100"},
+        {"AB009", "AB10"},  {"A1.5", "A1.6"},  // no leading zeros
+        {"X7b", "8"},       {"AB#", "1"},      // lower case and signs are no letters
+        {"", "1"},
+    };
+    for (const auto& [code, next] : cases) {
+        EXPECT_EQ(AlphaSuccessor(code, {}), next) << code;
+    }
     // A "Z" in a code of seven characters: the digits 1 and 2 make 12; 13 and 14 are taken.
-    const SlTakenFn taken =
-        takenFrom({StoredSl(QStringLiteral("13")), StoredSl(QStringLiteral("14"))});
-    EXPECT_EQ(AlphaSuccessor(QStringLiteral("A1B2CDZ"), taken), QStringLiteral("15"));
-    // Lower-case letters and signs are not letters here.
-    EXPECT_EQ(AlphaSuccessor(QStringLiteral("X7b"), {}), QStringLiteral("8"));
-    EXPECT_EQ(AlphaSuccessor(QStringLiteral("AB#"), {}), QStringLiteral("1"));
-}
-
-TEST(AlphaSuccessor, NoDigitsAtAllStartsFromZero) {
-    const SlTakenFn taken = takenFrom({StoredSl(QStringLiteral("1"))});
-    EXPECT_EQ(AlphaSuccessor(QStringLiteral("ABCDEFZ"), taken), QStringLiteral("2"));
-    EXPECT_EQ(AlphaSuccessor(QString(), {}), QStringLiteral("1"));
+    const std::set<QString> taken{StoredSl("13"), StoredSl("14"), StoredSl("1")};
+    const SlTakenFn isTaken = [&taken](const QString& sl) { return taken.count(sl) > 0; };
+    EXPECT_EQ(AlphaSuccessor("A1B2CDZ", isTaken), "15");
+    EXPECT_EQ(AlphaSuccessor("ABCDEFZ", isTaken), "2");  // no digits at all: from zero
 }
 
 TEST(StoredSl, NumbersRightAlignAndCodesLeftAlign) {
-    EXPECT_EQ(StoredSl(QStringLiteral("1234568")), QStringLiteral("1234568 "));
-    EXPECT_EQ(StoredSl(QStringLiteral("12")), QStringLiteral("     12 "));
-    EXPECT_EQ(StoredSl(QStringLiteral("10000000")), QStringLiteral("10000000"));
-    EXPECT_EQ(StoredSl(QStringLiteral("AB7D")), QStringLiteral("AB7D    "));
+    EXPECT_EQ(StoredSl("1234568"), "1234568 ");
+    EXPECT_EQ(StoredSl("12"), "     12 ");
+    EXPECT_EQ(StoredSl("10000000"), "10000000");
+    EXPECT_EQ(StoredSl("AB7D"), "AB7D    ");
 }
 
 // --- the next free code from the table -------------------------------------------------------
 
-class SlCreate : public ::testing::Test {
-protected:
-    void add(const QString& sl) {
-        db::InventoryRecord r = DbFixture::Item(next_);
-        r.SL = sl;
-        r.RecordNum = 11 + next_;
-        ++next_;
-        ASSERT_TRUE(world.insertItem(r)) << world.layer().LastError().description.toStdString();
+TEST(SlCreate, TheNextFreeCodeFollowsTheHighestNumericCodeElseTheLastCode) {
+    const struct {
+        std::vector<const char*> stored;
+        const char* next;
+    } cases[] = {
+        {{}, "10000000"},                        // after the highest seven-digit code
+        {{"12345678", "1000    "}, "1234568 "},  // shown as 1234567.8
+        // The walk passes over codes that are no numbers or start with zero; letters are
+        // above "9999999 " and never reached.
+        {{"   4711 ", "5ABC    ", "0999999 ", "60-12   ", "ZZZ     "}, "   4712 "},
+        {{"ABC     ", "ABZ     "}, "ABZA    "},  // only letters: from the last code
+        // ABCDEFGH's successor ABCDEFGI is stored as ABCDEFG, which is taken.
+        {{"ABCDEFG ", "ABCDEFGH"}, "ABCDEFH "},
+        {{"0000005 "}, "      6 "},  // ends on a low code with a leading zero
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.next);
+        WizardWorld world{0, false};
+        int n = 0;
+        for (const char* sl : c.stored) {
+            db::InventoryRecord r = DbFixture::Item(n);
+            r.SL = QString::fromLatin1(sl);
+            r.RecordNum = 11 + n++;
+            ASSERT_TRUE(world.insertItem(r)) << world.layer().LastError().description.toStdString();
+        }
+        const QString next = gfsSLcreate(world.layer());
+        EXPECT_EQ(next, c.next);
+        EXPECT_EQ(world.checker().GetInventoryBySL(next, false), 0) << "the code is free";
     }
-    WizardWorld world{0, false};
-    int next_ = 0;
-};
-
-TEST_F(SlCreate, EmptyTableStartsAfterTheHighestSevenDigitCode) {
-    EXPECT_EQ(gfsSLcreate(world.layer()), QStringLiteral("10000000"));
-}
-
-TEST_F(SlCreate, HighestNumericCodeShownWithItsPointGivesTheNext) {
-    add(QStringLiteral("12345678"));  // shown as 1234567.8
-    add(QStringLiteral("1000    "));
-    EXPECT_EQ(gfsSLcreate(world.layer()), QStringLiteral("1234568 "));
-}
-
-TEST_F(SlCreate, WalkPassesOverCodesThatAreNotNumbersOrStartWithZero) {
-    add(QStringLiteral("   4711 "));
-    add(QStringLiteral("5ABC    "));
-    add(QStringLiteral("0999999 "));
-    add(QStringLiteral("60-12   "));
-    add(QStringLiteral("ZZZ     "));  // above "9999999 ": never reached
-    EXPECT_EQ(gfsSLcreate(world.layer()), QStringLiteral("   4712 "));
-}
-
-TEST_F(SlCreate, OnlyLettersAboveTheNumbersUseTheLastCode) {
-    add(QStringLiteral("ABC     "));
-    add(QStringLiteral("ABZ     "));
-    EXPECT_EQ(gfsSLcreate(world.layer()), QStringLiteral("ABZA    "));
-}
-
-TEST_F(SlCreate, CodeCutToSevenCharactersThatIsTakenIsPassed) {
-    add(QStringLiteral("ABCDEFG "));
-    add(QStringLiteral("ABCDEFGH"));  // its successor ABCDEFGI is stored as ABCDEFG, taken
-    EXPECT_EQ(gfsSLcreate(world.layer()), QStringLiteral("ABCDEFH "));
-}
-
-TEST_F(SlCreate, WalkEndingOnALowCodeWithALeadingZeroStillGivesAFreeCode) {
-    add(QStringLiteral("0000005 "));
-    const QString next = gfsSLcreate(world.layer());
-    EXPECT_EQ(next, QStringLiteral("      6 "));
-    EXPECT_EQ(world.checker().GetInventoryBySL(next, false), 0);
 }
 
 }  // namespace

@@ -8,79 +8,61 @@ namespace {
 
 const QString kFolder = QStringLiteral("C:\\KT");
 
-TEST(UomEntryFromLine, LabelIsFilledToFiveCharacters) {
-    EXPECT_EQ(UomEntryFromLine(QStringLiteral("[CODE]3[LABEL]CS[DESC]Case")),
-              QStringLiteral("CS    - Case"));
-    EXPECT_EQ(UomEntryFromLine(QStringLiteral("[CODE]3 [LABEL]CS   [DESC]Case  ")),
-              QStringLiteral("CS    - Case"));
+TEST(UomEntryFromLine, LabelIsFilledOrCutToFiveCharactersBeforeTheDescription) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"[CODE]3[LABEL]CS[DESC]Case", "CS    - Case"},
+        {"[CODE]3 [LABEL]CS   [DESC]Case  ", "CS    - Case"},
+        {"[LABEL]DOZENS[DESC]Dozen", "DOZEN - Dozen"},
+        {"[CODE]4[LABEL]PK", "PK    - "},
+        {"[DESC]Bottle", "      - Bottle"},
+        {"", ""},  // without label and description: nothing
+        {"[CODE]7", ""},
+        {"CS Case", ""},
+    };
+    for (const auto& [line, entry] : cases) {
+        EXPECT_EQ(UomEntryFromLine(line), entry) << line;
+    }
 }
 
-TEST(UomEntryFromLine, LongLabelIsCutAndMissingDescriptionLeavesTheDash) {
-    EXPECT_EQ(UomEntryFromLine(QStringLiteral("[LABEL]DOZENS[DESC]Dozen")),
-              QStringLiteral("DOZEN - Dozen"));
-    EXPECT_EQ(UomEntryFromLine(QStringLiteral("[CODE]4[LABEL]PK")), QStringLiteral("PK    - "));
-    EXPECT_EQ(UomEntryFromLine(QStringLiteral("[DESC]Bottle")), QStringLiteral("      - Bottle"));
-}
-
-TEST(UomEntryFromLine, LinesWithoutLabelOrDescriptionGiveNothing) {
-    EXPECT_EQ(UomEntryFromLine(QString()), QString());
-    EXPECT_EQ(UomEntryFromLine(QStringLiteral("[CODE]7")), QString());
-    EXPECT_EQ(UomEntryFromLine(QStringLiteral("CS Case")), QString());
-}
-
-TEST(ReadUomFile, MissingFileGivesTheSingleDefault) {
+TEST(ReadUomFile, OneEntryPerLineInFileOrderOrTheSingleDefaultWhenMissing) {
     Sandbox sb;
     sb.makeDir(kFolder);
-    const UomFile f = ReadUomFile(sb.fs, kFolder);
-    EXPECT_EQ(f.entries, QStringList{QStringLiteral("EA   - Each")});
+    UomFile f = ReadUomFile(sb.fs, kFolder);
+    EXPECT_EQ(f.entries, QStringList{"EA   - Each"});
     EXPECT_TRUE(f.problem.isEmpty());
-}
 
-TEST(ReadUomFile, OneEntryPerLineInFileOrderWithAnyNameCase) {
-    Sandbox sb;
-    sb.writeFile(kFolder + QStringLiteral("\\UOM.VOR"),
+    sb.writeFile(kFolder + "\\uom.vor", "");
+    EXPECT_TRUE(ReadUomFile(sb.fs, kFolder).entries.isEmpty()) << "an empty file is no default";
+
+    sb.writeFile(kFolder + "\\uom.vor",
                  "[CODE]1[LABEL]EA[DESC]Each\r\n[CODE]3[LABEL]CS[DESC]Case\r\n"
                  "[CODE]4[LABEL]PK[DESC]Pack of six\r\n");
-    const UomFile f = ReadUomFile(sb.fs, kFolder);
-    EXPECT_EQ(f.entries,
-              (QStringList{QStringLiteral("EA    - Each"), QStringLiteral("CS    - Case"),
-                           QStringLiteral("PK    - Pack of six")}));
-    EXPECT_TRUE(f.problem.isEmpty());
-}
-
-TEST(ReadUomFile, EmptyFileGivesAnEmptyListNotTheDefault) {
-    Sandbox sb;
-    sb.writeFile(kFolder + QStringLiteral("\\uom.vor"), "");
-    const UomFile f = ReadUomFile(sb.fs, kFolder);
-    EXPECT_TRUE(f.entries.isEmpty());
+    f = ReadUomFile(sb.fs, kFolder);
+    EXPECT_EQ(f.entries, (QStringList{"EA    - Each", "CS    - Case", "PK    - Pack of six"}));
     EXPECT_TRUE(f.problem.isEmpty());
 }
 
 TEST(ReadUomFile, GarbledLinesAreLeftOutAndReported) {
     Sandbox sb;
-    sb.writeFile(kFolder + QStringLiteral("\\uom.vor"),
-                 "\x01\x02garbage\n[LABEL]CS[DESC]Case\n\n[CODE]9\n");
+    sb.writeFile(kFolder + "\\UOM.VOR", "\x01\x02garbage\n[LABEL]CS[DESC]Case\n\n[CODE]9\n");
     const UomFile f = ReadUomFile(sb.fs, kFolder);
-    EXPECT_EQ(f.entries, QStringList{QStringLiteral("CS    - Case")});
-    EXPECT_TRUE(f.problem.startsWith(QStringLiteral("2 line(s) of the unit of measure file")))
+    EXPECT_EQ(f.entries, QStringList{"CS    - Case"});
+    EXPECT_TRUE(f.problem.startsWith("2 line(s) of the unit of measure file"))
         << f.problem.toStdString();
-    EXPECT_TRUE(f.problem.endsWith(QStringLiteral("(the first is line 1).")));
+    EXPECT_TRUE(f.problem.endsWith("(the first is line 1)."));
 }
 
-TEST(FindUomEntry, MatchesOnTheFirstFiveCharacters) {
-    const QStringList entries{QStringLiteral("EA    - Each"), QStringLiteral("CS    - Case")};
-    EXPECT_EQ(FindUomEntry(entries, QStringLiteral("CS   ")), 1);
-    EXPECT_EQ(FindUomEntry(entries, QStringLiteral("CS")), 1);
-    EXPECT_EQ(FindUomEntry(entries, QStringLiteral("     ")), 0);
-    EXPECT_EQ(FindUomEntry(entries, QStringLiteral("BX")), -1);
+TEST(FindUomEntry, MatchesOnTheFirstFiveCharactersAndTheDescriptionFollowsTheSeparator) {
+    const QStringList entries{"EA    - Each", "CS    - Case"};
+    EXPECT_EQ(FindUomEntry(entries, "CS   "), 1);
+    EXPECT_EQ(FindUomEntry(entries, "CS"), 1);
+    EXPECT_EQ(FindUomEntry(entries, "     "), 0);
+    EXPECT_EQ(FindUomEntry(entries, "BX"), -1);
     EXPECT_EQ(FindUomEntry(QStringList(), QString()), -1);
-}
-
-TEST(UomDescription, TextAfterTheSeparator) {
-    EXPECT_EQ(UomDescription(QStringLiteral("CS    - Case")), QStringLiteral("Case"));
-    EXPECT_EQ(UomDescription(QStringLiteral("6-PK  - Six pack")), QStringLiteral("Six pack"));
-    EXPECT_EQ(UomDescription(QStringLiteral("odd-one")), QStringLiteral("one"));
-    EXPECT_EQ(UomDescription(QStringLiteral("plain")), QStringLiteral("plain"));
+    EXPECT_EQ(UomDescription("CS    - Case"), "Case");
+    EXPECT_EQ(UomDescription("6-PK  - Six pack"), "Six pack");
+    EXPECT_EQ(UomDescription("odd-one"), "one");
+    EXPECT_EQ(UomDescription("plain"), "plain");
 }
 
 }  // namespace

@@ -163,7 +163,7 @@ struct WizardWorld {
     static QString RootUpc() { return QStringLiteral("9412345000019"); }
 
     explicit WizardWorld(int items = 30, bool withRoot = true, bool rootUpc = true)
-        : fx(sb, options(items)),
+        : fx(sb, DbFixture::Options{items}),
           country(sb.services, fx.run),
           ctx{sb.services,
               fx.run,
@@ -277,11 +277,6 @@ struct WizardWorld {
     WizardContext ctx;
 
 private:
-    static DbFixture::Options options(int items) {
-        DbFixture::Options o;
-        o.items = items;
-        return o;
-    }
     std::unique_ptr<db::RecordLayer> checker_;
 };
 
