@@ -759,12 +759,17 @@ void LookupEngine::positionOn(const QString& converted) {
             }
         }
     }
+    showPositionedPage(*e);
+}
+
+// A page filled from a record the search has just found, with it on the first row.
+void LookupEngine::showPositionedPage(const Entry& e) {
     grid_->setHighLight(false);
     s_.lastPagingCode = -1;
     if (static_cast<int>(s_.rowRecords.size()) != s_.rowsPerPage + 2 || s_.wildcardListShown) {
         sizePage();
     }
-    fillPageFrom(*e);
+    fillPageFrom(e);
     s_.atTop = false;
     s_.firstPageShown = false;
     grid_->setHighLight(true);
@@ -798,17 +803,7 @@ void LookupEngine::positionOnUpc(const QString& text) {
         message(lookup_text::NoUpcCodes);
         return;
     }
-    grid_->setHighLight(false);
-    s_.lastPagingCode = -1;
-    if (static_cast<int>(s_.rowRecords.size()) != s_.rowsPerPage + 2 || s_.wildcardListShown) {
-        sizePage();
-    }
-    fillPageFrom(*e);
-    s_.atTop = false;
-    s_.firstPageShown = false;
-    grid_->setHighLight(true);
-    SelectRow(1);
-    s_.currentRow = 1;
+    showPositionedPage(*e);
 }
 
 QString LookupEngine::WildcardStatement(const QString& text) const {
