@@ -1153,6 +1153,23 @@ bool translateInsert(Parser& p, Translation& t) {
     return true;
 }
 
+// The optional WHERE that ends an UPDATE or a DELETE, then the end of the text.
+bool finishWithWhere(Parser& p, Emitter& e, Translation& t) {
+    if (p.acceptWord("WHERE")) {
+        auto where = p.orExpression();
+        if (!where) {
+            return false;
+        }
+        e.out += QStringLiteral(" WHERE ");
+        e.condition(*where);
+    }
+    if (!p.expectEnd()) {
+        return false;
+    }
+    t.statements.append(e.out);
+    return true;
+}
+
 bool translateUpdate(Parser& p, Translation& t) {
     p.expectWord("UPDATE");
     const auto table = p.tableName();
@@ -1193,19 +1210,7 @@ bool translateUpdate(Parser& p, Translation& t) {
             e.out += u')';
         }
     } while (p.acceptSymbol(","));
-    if (p.acceptWord("WHERE")) {
-        auto where = p.orExpression();
-        if (!where) {
-            return false;
-        }
-        e.out += QStringLiteral(" WHERE ");
-        e.condition(*where);
-    }
-    if (!p.expectEnd()) {
-        return false;
-    }
-    t.statements.append(e.out);
-    return true;
+    return finishWithWhere(p, e, t);
 }
 
 bool translateDelete(Parser& p, Translation& t) {
@@ -1219,19 +1224,7 @@ bool translateDelete(Parser& p, Translation& t) {
     t.table = *table;
     Emitter e(t.params);
     e.out = QStringLiteral("DELETE FROM ") + quoteIdentifier(*table);
-    if (p.acceptWord("WHERE")) {
-        auto where = p.orExpression();
-        if (!where) {
-            return false;
-        }
-        e.out += QStringLiteral(" WHERE ");
-        e.condition(*where);
-    }
-    if (!p.expectEnd()) {
-        return false;
-    }
-    t.statements.append(e.out);
-    return true;
+    return finishWithWhere(p, e, t);
 }
 
 bool translateCreate(Parser& p, Translation& t) {
