@@ -711,6 +711,13 @@ void LookupEngine::SearchPosition(const QString& text) {
         positionOnUpc(text);
         return;
     }
+    const QString converted = searchValue(text);
+    positionOn(converted);
+}
+
+// Typed text in the stored form of the sort column: S/L and Item ID codes as they are kept,
+// blank text as none.
+QString LookupEngine::searchValue(const QString& text) const {
     QString converted = text;
     if (s_.sortKey == 1) {
         converted = SlFromDisplay(SlFromEntry(text));
@@ -720,7 +727,7 @@ void LookupEngine::SearchPosition(const QString& text) {
     if (converted.trimmed().isEmpty()) {
         converted.clear();
     }
-    positionOn(converted);
+    return converted;
 }
 
 void LookupEngine::positionOn(const QString& converted) {
@@ -894,15 +901,7 @@ void LookupEngine::RunSearch(const QString& text) {
         positionOnUpc(text);
         return;
     }
-    QString converted = text;
-    if (s_.sortKey == 1) {
-        converted = SlFromDisplay(SlFromEntry(text));
-    } else if (s_.sortKey == 2) {
-        converted = ItemIdFromEntry(text);
-    }
-    if (converted.trimmed().isEmpty()) {
-        converted.clear();
-    }
+    const QString converted = searchValue(text);
     positionOn(converted);
     if (s_.sortKey == 8 && !converted.isEmpty()) {
         // Searching on a department code that no item carries is worth saying.

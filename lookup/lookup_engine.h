@@ -145,6 +145,7 @@ private:
     void positionOn(const QString& converted);
     void positionOnUpc(const QString& text);
     void fillPageFrom(const Entry& entry);
+    QString searchValue(const QString& text) const;
     void showPositionedPage(const Entry& entry);
     void writeEntry(int row, const Entry& entry);
     void clearRow(int row);
