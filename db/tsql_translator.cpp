@@ -969,10 +969,6 @@ public:
             condition(*s.where);
         }
         const QSet<QString> fixed = fixedByEquality(s.where.get());
-        // Every row of a search for '%text%' is read anyway: sorting the few matches costs far
-        // less than walking a whole index in order with a row lookup per entry, so the order
-        // is kept away from the indexes ("+col" keeps the column's collation).
-        const bool sortMatches = !s.top && hasLeadingWildcard(s.where.get());
         QStringList order;
         for (const OrderItem& item : s.order) {
             const QString key = operandKey(*item.expr);
@@ -980,9 +976,6 @@ public:
                 continue;
             }
             Emitter e(params_);
-            if (sortMatches && item.expr->kind == Node::Kind::Column) {
-                e.out += u'+';
-            }
             e.operand(*item.expr);
             order.append(e.out + (item.descending ? QStringLiteral(" DESC") : QString()));
         }
@@ -1012,27 +1005,6 @@ public:
             default:
                 return {};
         }
-    }
-
-    // A LIKE whose pattern begins with a wildcard, among the terms every row must meet.
-    static bool hasLeadingWildcard(const Node* where) {
-        if (where == nullptr) {
-            return false;
-        }
-        if (where->kind == Node::Kind::And) {
-            for (const auto& k : where->kids) {
-                if (hasLeadingWildcard(k.get())) {
-                    return true;
-                }
-            }
-            return false;
-        }
-        if (where->kind != Node::Kind::Like || where->negated) {
-            return false;
-        }
-        const Node& pattern = *where->kids[1];
-        return pattern.kind == Node::Kind::Literal && pattern.literal.kind == Literal::Kind::Text &&
-               (pattern.literal.text.startsWith(u'%') || pattern.literal.text.startsWith(u'_'));
     }
 
     // Operands that an equality with a value fixes for every row the WHERE lets through.
