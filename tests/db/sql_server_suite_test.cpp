@@ -7,14 +7,16 @@
 //
 // and skips, saying so, otherwise. Two groups of tests:
 //
-// - SqlServerSuite: the ODBC engine alone, with the statements the record layer sends to the
-//   inventory table. Each test works on a scratch table of its own and drops it.
+// - SqlServerSuite: the ODBC engine alone, with SQL Server's own column types and the statements
+//   the record layer sends to the inventory table. Each test works on a scratch table of its
+//   own and drops it. Row sets, writes and transactions as every engine has them run here too,
+//   in engine_conformance_test.cpp (instance "SqlServer").
 // - SqlServerRecordLayer, SqlServerBesideAStore: the record layer itself (RecordLayer over an
 //   OdbcEngine made from the same string, handed to the layer as its server engine): start-up,
 //   keyed reads, walks, writes and their conflicts. The layer is configured, in a sandbox's
-//   per-user settings, with "DBName" = the database (QUORVANE_SQLSERVER_DB, else the string's
-//   "Database" / "Initial Catalog", else the one the server connects to) and a "Server" that
-//   is not this computer's own server, so the layer takes the network path.
+//   per-user settings, with "DBName" = the database (QUORVANE_SQLSERVER_DB, else the one the
+//   string opens) and a "Server" that is not this computer's own server, so the layer takes
+//   the network path.
 //   The tests work in a scratch store whose tables cannot be a real store's: store number 9001
 //   (or the next number up to 9099 whose invt/UPC tables do not exist), tables invt9001 and
 //   UPC9001. A COMMON table is created, with the scratch store's row, only when the database
@@ -35,14 +37,13 @@
 #include "db/store_builder.h"
 #include "settings/ini_services.h"
 #include "settings/run_values.h"
+#include "tests/db/engine_test_support.h"
 #include "tests/support/db_fixture.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <QCoreApplication>
 #include <QDate>
-#include <QDateTime>
 
 #include <algorithm>
 #include <set>
@@ -52,31 +53,7 @@
 namespace qv::db {
 namespace {
 
-std::string S(const QString& s) {
-    return s.toStdString();
-}
-
-std::string Show(const Value& v) {
-    switch (v.kind()) {
-        case Value::Kind::Null:
-            return "Null";
-        case Value::Kind::Text:
-            return "Text:" + S(v.toText());
-        case Value::Kind::Integer:
-            return "Integer:" + std::to_string(v.toInteger());
-        case Value::Kind::Decimal:
-            return "Decimal:" + S(v.toCurrency().toText(4));
-        case Value::Kind::Real:
-            return "Real:" + S(QString::number(v.toDouble(), 'g', 17));
-    }
-    return "?";
-}
-
-constexpr const char* kSkipped = "QUORVANE_SQLSERVER not set: SQL Server suite skipped";
-
-QString ServerConnectionString() {
-    return qEnvironmentVariable("QUORVANE_SQLSERVER").trimmed();
-}
+using namespace enginetest;
 
 bool OnEmbeddedEngine() {
     return qEnvironmentVariable("QUORVANE_SQLSERVER_SUITE_ON_SQLITE").trimmed() ==
@@ -86,32 +63,23 @@ bool OnEmbeddedEngine() {
 class SqlServerSuite : public ::testing::Test {
 protected:
     void SetUp() override {
-        connectionString_ = ServerConnectionString();
-        if (connectionString_.isEmpty()) {
-            GTEST_SKIP() << kSkipped;
+        const QString connection = SqlServerConnectionString();
+        if (connection.isEmpty()) {
+            GTEST_SKIP() << kSqlServerSkipped;
         }
-        engine_ = connectNew();
+        engine_ = ConnectOdbc(connection);
         ASSERT_TRUE(engine_);
-        table_ = QStringLiteral("qv_scratch_%1_%2")
-                     .arg(QCoreApplication::applicationPid())
-                     .arg(QDateTime::currentMSecsSinceEpoch() % 100000000);
+        table_ = ScratchTableName();
         // The inventory table's kinds of columns, in the record layer's dialect.
-        run(QStringLiteral("CREATE TABLE %1 (SL CHAR(8) NOT NULL, ItemID CHAR(14) DEFAULT '', "
-                           "Descr CHAR(30), Price DECIMAL(18,4), Cost DECIMAL(18,2), "
-                           "Dept SMALLINT, RecordNum INT, QTYINPACK INTEGER, OnHand REAL, "
-                           "FlgQZV CHAR(1) DEFAULT 'N')")
-                .arg(table_));
-        run(QStringLiteral("CREATE UNIQUE CLUSTERED INDEX idx_0 ON %1 (SL)").arg(table_));
-        run(QStringLiteral("CREATE INDEX idx_1 ON %1 (Dept, SL)").arg(table_));
-        run(QStringLiteral("INSERT INTO %1 VALUES('A0000001','  ABC','Apple',12.3456,1.25,1,11,"
-                           "12,2.5,'R')")
-                .arg(table_));
-        run(QStringLiteral("INSERT INTO %1 VALUES('A0000002','XYZ','Apple pack',1.0288,0.1,1,12,"
-                           "6,0,'P')")
-                .arg(table_));
-        run(QStringLiteral("INSERT INTO %1 VALUES('B0000001','/XYZ','Bread',2.5,2,2,13,1,NULL,"
-                           "'I')")
-                .arg(table_));
+        run(
+            t("CREATE TABLE %1 (SL CHAR(8) NOT NULL, ItemID CHAR(14) DEFAULT '', Descr CHAR(30), "
+              "Price DECIMAL(18,4), Cost DECIMAL(18,2), Dept SMALLINT, RecordNum INT, "
+              "QTYINPACK INTEGER, OnHand REAL, FlgQZV CHAR(1) DEFAULT 'N')"));
+        run(t("CREATE UNIQUE CLUSTERED INDEX idx_0 ON %1 (SL)"));
+        run(t("CREATE INDEX idx_1 ON %1 (Dept, SL)"));
+        run(t("INSERT INTO %1 VALUES('A0000001','  ABC','Apple',12.3456,1.25,1,11,12,2.5,'R')"));
+        run(t("INSERT INTO %1 VALUES('A0000002','XYZ','Apple pack',1.0288,0.1,1,12,6,0,'P')"));
+        run(t("INSERT INTO %1 VALUES('B0000001','/XYZ','Bread',2.5,2,2,13,1,NULL,'I')"));
     }
 
     void TearDown() override {
@@ -121,26 +89,8 @@ protected:
         }
     }
 
-    std::unique_ptr<OdbcEngine> connectNew() {
-        auto engine = OdbcEngine::withConnectionString(connectionString_);
-        DbError error;
-        EXPECT_TRUE(engine->connect(ConnectParams{}, error)) << S(error.description);
-        return engine->isOpen() ? std::move(engine) : nullptr;
-    }
-
-    std::int64_t run(const QString& sql, OdbcEngine* on = nullptr) {
-        DbError error;
-        const std::optional<std::int64_t> rows = (on ? on : engine_.get())->execute(sql, error);
-        EXPECT_TRUE(rows.has_value()) << S(sql) << ": " << S(error.description);
-        return rows.value_or(-1);
-    }
-
-    std::unique_ptr<RowSet> open(const QString& select) {
-        DbError error;
-        std::unique_ptr<RowSet> rs = engine_->openRowSet(select, error);
-        EXPECT_TRUE(rs) << S(select) << ": " << S(error.description);
-        return rs;
-    }
+    std::int64_t run(const QString& sql) { return Exec(*engine_, sql); }
+    std::unique_ptr<RowSet> open(const QString& select) { return Open(*engine_, select); }
 
     // The S/L code of the first row a statement gives, or "(none)".
     std::string firstSl(const QString& select) {
@@ -150,7 +100,6 @@ protected:
 
     QString t(const char* statement) const { return QString::fromUtf8(statement).arg(table_); }
 
-    QString connectionString_;
     std::unique_ptr<OdbcEngine> engine_;
     QString table_;
 };
@@ -211,73 +160,6 @@ TEST_F(SqlServerSuite, SchemaStatementsOfTheRecordLayerRun) {
     EXPECT_EQ(S(rs->fieldName(10)), "Extra2");
 }
 
-TEST_F(SqlServerSuite, RowsAffectedAndErrors) {
-    EXPECT_EQ(run(t("UPDATE %1 SET FlgQZV = 'P' WHERE Dept = 1")), 2);
-    EXPECT_EQ(run(t("UPDATE %1 SET FlgQZV = 'P' WHERE SL = 'none'")), 0);
-    EXPECT_EQ(run(t("DELETE FROM %1 WHERE SL = 'none'")), 0);
-
-    DbError error;
-    EXPECT_EQ(engine_->openRowSet(t("SELECT TOP 1 * FROM %1_missing"), error), nullptr);
-    EXPECT_EQ(error.number, 208);
-    EXPECT_TRUE(error.description.startsWith(QStringLiteral("Invalid object name")))
-        << S(error.description);
-    EXPECT_FALSE(error.source.isEmpty());
-
-    DbError duplicate;
-    EXPECT_FALSE(engine_->execute(t("INSERT INTO %1 (SL) VALUES('A0000001')"), duplicate));
-    EXPECT_EQ(duplicate.number, 2601);  // unique index
-}
-
-TEST_F(SqlServerSuite, OptimisticUpdateWritesAndRefusesALostUpdate) {
-    std::unique_ptr<RowSet> rs = open(t("SELECT TOP 1 * FROM %1 WHERE SL = 'A0000002'"));
-    ASSERT_TRUE(rs);
-    rs->setValue(2, Value::text(QStringLiteral("O'Brien's pack")));
-    rs->setValue(3, Value::decimal(*Currency::fromText(u"99999999999.9999")));
-    rs->setValue(8, Value::real(0.1));
-    DbError error;
-    ASSERT_TRUE(rs->update(error)) << S(error.description);
-
-    std::unique_ptr<RowSet> again = open(t("SELECT TOP 1 * FROM %1 WHERE SL = 'A0000002'"));
-    ASSERT_TRUE(again);
-    EXPECT_EQ(S(again->value(2).toText().trimmed()), "O'Brien's pack");
-    EXPECT_EQ(Show(again->value(3)), "Decimal:99999999999.9999");
-    // Found again by every value as read, the REAL column's included.
-    again->setValue(5, Value::integer(3));
-    ASSERT_TRUE(again->update(error)) << S(error.description);
-
-    // The row as read now, changed by another connection before this one writes.
-    std::unique_ptr<OdbcEngine> other = connectNew();
-    ASSERT_TRUE(other);
-    EXPECT_EQ(run(t("UPDATE %1 SET Cost = 0.2 WHERE SL = 'A0000002'"), other.get()), 1);
-    again->setValue(9, Value::text(QStringLiteral("I")));
-    DbError lost;
-    EXPECT_FALSE(again->update(lost));
-    EXPECT_EQ(S(lost.description),
-              "Row cannot be located for updating. Some values may have been changed since it "
-              "was last read.");
-    EXPECT_EQ(firstSl(t("SELECT TOP 1 * FROM %1 WHERE FlgQZV = 'I'")), "B0000001");
-}
-
-TEST_F(SqlServerSuite, DeleteCurrentRemovesOneRow) {
-    std::unique_ptr<RowSet> rs = open(t("SELECT TOP 1 * FROM %1 WHERE SL = 'B0000001'"));
-    ASSERT_TRUE(rs);
-    DbError error;
-    ASSERT_TRUE(rs->deleteCurrent(error)) << S(error.description);
-    std::unique_ptr<RowSet> count = open(t("SELECT COUNT(*) FROM %1"));
-    ASSERT_TRUE(count);
-    EXPECT_EQ(Show(count->value(0)), "Integer:2");
-}
-
-TEST_F(SqlServerSuite, TransactionRollsBack) {
-    DbError error;
-    ASSERT_TRUE(engine_->beginTransaction(error)) << S(error.description);
-    run(t("DELETE FROM %1"));
-    ASSERT_TRUE(engine_->rollback(error)) << S(error.description);
-    std::unique_ptr<RowSet> count = open(t("SELECT COUNT(*) FROM %1"));
-    ASSERT_TRUE(count);
-    EXPECT_EQ(Show(count->value(0)), "Integer:3");
-}
-
 TEST_F(SqlServerSuite, CatalogueListsTheDatabaseAndTheTable) {
     std::unique_ptr<RowSet> current = open(QStringLiteral("SELECT DB_NAME()"));
     ASSERT_TRUE(current);
@@ -305,48 +187,6 @@ constexpr std::int16_t kFirstScratchStore = 9001;
 constexpr std::int16_t kLastScratchStore = 9099;
 constexpr int kGeneratedItems = 36;
 constexpr int kStockSize = kGeneratedItems + 2;
-
-// The value of one keyword of an ODBC connection string ("{...}" values unwrapped), or "".
-QString ConnectionStringValue(const QString& connection, const QString& keyword) {
-    qsizetype i = 0;
-    while (i < connection.size()) {
-        const qsizetype equals = connection.indexOf(u'=', i);
-        if (equals < 0) {
-            break;
-        }
-        const QString key = connection.mid(i, equals - i).trimmed();
-        QString value;
-        qsizetype j = equals + 1;
-        while (j < connection.size() && connection.at(j) == u' ') {
-            ++j;
-        }
-        if (j < connection.size() && connection.at(j) == u'{') {
-            for (++j; j < connection.size(); ++j) {
-                if (connection.at(j) == u'}') {
-                    if (j + 1 < connection.size() && connection.at(j + 1) == u'}') {
-                        value += u'}';
-                        ++j;
-                        continue;
-                    }
-                    ++j;
-                    break;
-                }
-                value += connection.at(j);
-            }
-            const qsizetype end = connection.indexOf(u';', j);
-            j = end < 0 ? connection.size() : end;
-        } else {
-            const qsizetype end = connection.indexOf(u';', j);
-            value = connection.mid(j, (end < 0 ? connection.size() : end) - j).trimmed();
-            j = end < 0 ? connection.size() : end;
-        }
-        if (key.compare(keyword, Qt::CaseInsensitive) == 0) {
-            return value;
-        }
-        i = j + 1;
-    }
-    return {};
-}
 
 bool ContainsName(const QStringList& names, const QString& name) {
     return names.contains(name, Qt::CaseInsensitive);
@@ -390,10 +230,10 @@ std::vector<StoreItem> ScratchStock() {
 class SqlServerRecordLayer : public ::testing::Test {
 protected:
     void SetUp() override {
-        connectionString_ = ServerConnectionString();
+        connectionString_ = SqlServerConnectionString();
         onEmbedded_ = OnEmbeddedEngine();
         if (!onEmbedded_ && connectionString_.isEmpty()) {
-            GTEST_SKIP() << kSkipped;
+            GTEST_SKIP() << kSqlServerSkipped;
         }
         sandbox_.makeDir(kDataFolder);
         if (!sandbox_.fs.fileExists(kDataFolder + QStringLiteral("\\VOR.INI"))) {
@@ -471,18 +311,12 @@ protected:
         }
         database_ = qEnvironmentVariable("QUORVANE_SQLSERVER_DB").trimmed();
         if (database_.isEmpty()) {
-            database_ = ConnectionStringValue(connectionString_, QStringLiteral("Database"));
-        }
-        if (database_.isEmpty()) {
-            database_ = ConnectionStringValue(connectionString_, QStringLiteral("Initial Catalog"));
-        }
-        if (database_.isEmpty()) {
-            auto engine = OdbcEngine::withConnectionString(connectionString_);
-            DbError error;
-            ASSERT_TRUE(engine->connect(ConnectParams{}, error)) << S(error.description);
-            std::unique_ptr<RowSet> rs =
-                engine->openRowSet(QStringLiteral("SELECT DB_NAME()"), error);
-            ASSERT_TRUE(rs && !rs->eof()) << S(error.description);
+            // The one the string opens, whether it names it ("Database", "Initial Catalog")
+            // or the login's default does.
+            std::unique_ptr<OdbcEngine> engine = ConnectOdbc(connectionString_);
+            ASSERT_TRUE(engine);
+            std::unique_ptr<RowSet> rs = Open(*engine, QStringLiteral("SELECT DB_NAME()"));
+            ASSERT_TRUE(rs && !rs->eof());
             database_ = rs->value(0).toText().trimmed();
         }
         ASSERT_FALSE(database_.isEmpty()) << "no database named for the record-layer tests";
@@ -594,23 +428,17 @@ protected:
     }
 
     std::int64_t count(const QString& table) {
-        DbError error;
         std::unique_ptr<RowSet> rs =
-            janitor_->openRowSet(QStringLiteral("SELECT COUNT(*) FROM ") + table, error);
-        EXPECT_TRUE(rs && !rs->eof()) << S(table) << ": " << S(error.description);
+            Open(*janitor_, QStringLiteral("SELECT COUNT(*) FROM ") + table);
         return rs && !rs->eof() ? rs->value(0).toInteger() : -1;
     }
 
     // Record numbers of the inventory table in the server's own order.
     std::vector<int> serverOrder(const QString& orderBy) {
-        DbError error;
-        std::unique_ptr<RowSet> rs =
-            janitor_->openRowSet(QStringLiteral("SELECT RecordNum FROM ") + inventoryTable() +
-                                     QStringLiteral(" ORDER BY ") + orderBy,
-                                 error);
-        EXPECT_TRUE(rs) << S(error.description);
         std::vector<int> numbers;
-        for (; rs && !rs->eof(); rs->moveNext()) {
+        for (auto rs = Open(*janitor_, QStringLiteral("SELECT RecordNum FROM ") + inventoryTable() +
+                                           QStringLiteral(" ORDER BY ") + orderBy);
+             rs && !rs->eof(); rs->moveNext()) {
             numbers.push_back(static_cast<int>(rs->value(0).toInteger()));
         }
         return numbers;
@@ -980,10 +808,9 @@ TEST_F(SqlServerBesideAStore, ScratchTablesComeAndGoAndTheStoreStaysAsItWas) {
     if (seeded_) {
         EXPECT_EQ(count(QStringLiteral("invt1")), 3);
         EXPECT_EQ(count(QStringLiteral("UPC1")), 3);
-        DbError error;
-        std::unique_ptr<RowSet> row = janitor_->openRowSet(
-            QStringLiteral("SELECT StoreNumber, Cname FROM ") + common::TableName(), error);
-        ASSERT_TRUE(row && !row->eof()) << S(error.description);
+        std::unique_ptr<RowSet> row = Open(
+            *janitor_, QStringLiteral("SELECT StoreNumber, Cname FROM ") + common::TableName());
+        ASSERT_TRUE(row && !row->eof());
         EXPECT_EQ(row->recordCount(), 1);
         EXPECT_EQ(row->value(0).toInteger(), 1);
         EXPECT_EQ(S(row->value(1).toText().trimmed()), "Harbour Wines & Spirits");

@@ -1,10 +1,7 @@
 #include "db/sqlite_engine.h"
-#include "db/sqlite_collation.h"
 #include "db/sqlite_errors.h"
-#include "tests/db/db_test_util.h"
+#include "tests/db/engine_test_support.h"
 #include "tests/db/sqlite_test_schema.h"
-
-#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -12,12 +9,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+// The embedded engine's own ways: database files, the server's comparisons, CHAR, DECIMAL and
+// whole-number storage, its error texts, schema rebuilds, locks and the statement cache. Row
+// sets, writes and transactions as every engine has them are in engine_conformance_test.cpp.
+
 namespace qv::db {
 namespace {
-
-const QString kRowChangedText = QStringLiteral(
-    "Row cannot be located for updating. Some values may have been changed since it was last "
-    "read.");
 
 class SqliteEngineTest : public ::testing::Test {
 protected:
@@ -38,10 +35,7 @@ protected:
     QString folder() const { return dir_.path(); }
 
     std::int64_t exec(const QString& sql, SqliteEngine* engine = nullptr) {
-        DbError error;
-        const auto n = (engine ? engine : &engine_)->execute(sql, error);
-        EXPECT_TRUE(n.has_value()) << sql.toStdString() << ": " << error.description.toStdString();
-        return n.value_or(-1);
+        return enginetest::Exec(engine ? *engine : engine_, sql);
     }
 
     DbError failure(const QString& sql, SqliteEngine* engine = nullptr) {
@@ -52,21 +46,12 @@ protected:
         return error;
     }
 
-    std::unique_ptr<RowSet> open(const QString& sql, SqliteEngine* engine = nullptr) {
-        DbError error;
-        auto rs = (engine ? engine : &engine_)->openRowSet(sql, error);
-        EXPECT_TRUE(rs != nullptr) << sql.toStdString() << ": " << error.description.toStdString();
-        return rs;
-    }
+    std::unique_ptr<RowSet> open(const QString& sql) { return enginetest::Open(engine_, sql); }
 
     // Column `ordinal` of every row.
     QList<Value> column(const QString& sql, int ordinal = 0) {
         QList<Value> out;
-        auto rs = open(sql);
-        if (!rs) {
-            return out;
-        }
-        for (; !rs->eof(); rs->moveNext()) {
+        for (auto rs = open(sql); rs && !rs->eof(); rs->moveNext()) {
             out.append(rs->value(ordinal));
         }
         return out;
@@ -85,37 +70,12 @@ protected:
         return values.isEmpty() ? -1 : values.front().toInteger();
     }
 
-    // What the file holds, read past the engine with plain SQLite and the collation.
+    // What the file holds, read past the engine.
     QStringList rawRows(const QString& sql) {
-        sqlite3* db = nullptr;
-        QStringList out;
-        const QByteArray file = QFile::encodeName(engine_.databaseFile(QStringLiteral("VOR")));
-        if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-            ADD_FAILURE() << "cannot open the file";
-            sqlite3_close(db);
-            return out;
-        }
-        registerEngineExtensions(db);
-        sqlite3_stmt* stmt = nullptr;
-        const QByteArray utf8 = sql.toUtf8();
-        if (sqlite3_prepare_v2(db, utf8.constData(), -1, &stmt, nullptr) != SQLITE_OK) {
-            ADD_FAILURE() << sqlite3_errmsg(db);
-        } else {
-            while (sqlite3_step(stmt) == SQLITE_ROW) {
-                QStringList cells;
-                for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
-                    const char* t = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
-                    cells.append(t ? QString::fromUtf8(t) : QStringLiteral("<null>"));
-                }
-                out.append(cells.join(u'|'));
-            }
-        }
-        sqlite3_finalize(stmt);
-        sqlite3_close(db);
-        return out;
+        return enginetest::ReadSqliteFile(engine_.databaseFile(QStringLiteral("VOR")), sql);
     }
 
-    std::unique_ptr<SqliteEngine> secondConnection(int busyMs = 5000) {
+    std::unique_ptr<SqliteEngine> secondConnection(int busyMs) {
         SqliteEngine::Options o;
         o.busyTimeoutMs = busyMs;
         auto e = std::make_unique<SqliteEngine>(folder(), o);
@@ -233,19 +193,9 @@ TEST_F(SqliteEngineTest, ServerStatusAndCatalogueFollowTheFolder) {
     EXPECT_FALSE(missing.databases(params(), error).has_value());
     EXPECT_EQ(error.number, err::kFolderMissing);
 
-    exec(QStringLiteral("CREATE TABLE UPC1 (SL CHAR(8))"));
-    exec(QStringLiteral("CREATE TABLE invt1 (SL CHAR(8))"));
+    EXPECT_EQ(exec(QStringLiteral("CREATE TABLE UPC1 (SL CHAR(8))")), 0);
+    EXPECT_EQ(exec(QStringLiteral("CREATE TABLE invt1 (SL CHAR(8))")), 0);
     EXPECT_EQ(engine_.tables(error), (QStringList{"invt1", "UPC1"}));
-}
-
-TEST_F(SqliteEngineTest, WithoutAConnectionEverythingFailsClearly) {
-    engine_.close();
-    DbError error;
-    EXPECT_FALSE(engine_.execute(QStringLiteral("SELECT COUNT(*) FROM t"), error).has_value());
-    EXPECT_EQ(error.number, err::kNotConnected);
-    EXPECT_EQ(engine_.openRowSet(QStringLiteral("SELECT * FROM t"), error), nullptr);
-    EXPECT_FALSE(engine_.tables(error).has_value());
-    EXPECT_FALSE(engine_.beginTransaction(error));
 }
 
 TEST_F(SqliteEngineTest, AReadOnlyDatabaseReadsButRefusesWrites) {
@@ -483,15 +433,6 @@ TEST_F(SqliteEngineTest, NotNullColumnsRefuseNull) {
 
 // --- statements -----------------------------------------------------------------------------
 
-TEST_F(SqliteEngineTest, RowsAffectedByWrites) {
-    makeItems();
-    EXPECT_EQ(exec(QStringLiteral("UPDATE items SET Qty = 5 WHERE Price > 2")), 2);
-    EXPECT_EQ(exec(QStringLiteral("UPDATE items SET Qty = 5 WHERE SL = 'zz'")), 0);
-    EXPECT_EQ(exec(QStringLiteral("DELETE FROM items WHERE Qty = 5")), 2);
-    EXPECT_EQ(exec(QStringLiteral("CREATE TABLE other (a INT)")), 0);
-    EXPECT_EQ(texts(QStringLiteral("SELECT * FROM items")), QStringList{"A1      "});
-}
-
 TEST_F(SqliteEngineTest, MissingTablesGiveInvalidObjectName) {
     DbError error;
     EXPECT_EQ(engine_.openRowSet(QStringLiteral("SELECT TOP 1 * FROM invt9"), error), nullptr);
@@ -501,15 +442,6 @@ TEST_F(SqliteEngineTest, MissingTablesGiveInvalidObjectName) {
                     .description.startsWith(QStringLiteral("Invalid object name")));
     EXPECT_TRUE(failure(QStringLiteral("UPDATE invt9 SET a = 1"))
                     .description.startsWith(QStringLiteral("Invalid object name")));
-}
-
-TEST_F(SqliteEngineTest, DuplicateKeyInsertFails) {
-    makeItems();
-    const DbError e = failure(QStringLiteral("INSERT INTO items VALUES('a1','again',1,1)"));
-    EXPECT_EQ(e.number, err::kDuplicateKey);
-    EXPECT_EQ(e.description, QStringLiteral("Cannot insert duplicate key row in object 'items' "
-                                            "with unique index 'idx_1'."));
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM items")), 3);
 }
 
 TEST_F(SqliteEngineTest, WrongNumberOfValuesAndUnknownColumns) {
@@ -547,83 +479,6 @@ TEST_F(SqliteEngineTest, UpdateCopiesAColumnConvertedForItsTarget) {
               (QStringList{"xy", "r "}));
 }
 
-// --- row sets -------------------------------------------------------------------------------
-
-TEST_F(SqliteEngineTest, RowSetFetchesEveryRowWithNamesAndValues) {
-    makeItems();
-    auto rs = open(QStringLiteral("SELECT * FROM items ORDER BY SL DESC"));
-    ASSERT_TRUE(rs);
-    EXPECT_EQ(rs->recordCount(), 3);
-    EXPECT_EQ(rs->fieldCount(), 4);
-    EXPECT_EQ(rs->fieldName(3), QStringLiteral("Qty"));
-    EXPECT_EQ(rs->value(0), Value::text(QStringLiteral("C3      ")));
-    EXPECT_EQ(rs->value(2), Value::decimal(Currency::fromUnits(7)));
-    EXPECT_EQ(rs->value(3), Value::integer(30));
-    EXPECT_TRUE(rs->value(4).isNull());
-    rs->moveNext();
-    rs->moveNext();
-    EXPECT_EQ(rs->value(1), Value::text(QStringLiteral("apple     ")));
-    rs->moveNext();
-    EXPECT_TRUE(rs->eof());
-    EXPECT_TRUE(rs->value(0).isNull());
-
-    auto none = open(QStringLiteral("SELECT * FROM items WHERE SL = 'none'"));
-    ASSERT_TRUE(none);
-    EXPECT_EQ(none->recordCount(), 0);
-    EXPECT_TRUE(none->eof());
-    EXPECT_EQ(none->fieldCount(), 4);
-}
-
-TEST_F(SqliteEngineTest, UpdateWritesTheChangedColumns) {
-    makeItems();
-    auto rs = open(QStringLiteral("SELECT * FROM items WHERE SL = 'b2'"));
-    ASSERT_TRUE(rs);
-    rs->setValue(1, Value::text(QStringLiteral("Baguette")));
-    rs->setValue(2, Value::decimal(Currency::fromScaled(31234)));
-    EXPECT_EQ(rs->value(1), Value::text(QStringLiteral("Baguette  ")));
-    DbError error;
-    ASSERT_TRUE(rs->update(error)) << error.description.toStdString();
-    EXPECT_EQ(rawRows(QStringLiteral("SELECT SL, Name, Price, Qty FROM items WHERE SL = 'B2'")),
-              QStringList{QStringLiteral("B2|Baguette|3.1234|20")});
-    // The row keeps the written values as its originals: a second update works.
-    rs->setValue(3, Value::integer(21));
-    ASSERT_TRUE(rs->update(error)) << error.description.toStdString();
-    EXPECT_EQ(rawRows(QStringLiteral("SELECT Qty FROM items WHERE SL = 'B2'")),
-              QStringList{QStringLiteral("21")});
-}
-
-TEST_F(SqliteEngineTest, LostUpdateIsRefusedAndChangesNothing) {
-    makeItems();
-    auto mine = open(QStringLiteral("SELECT * FROM items WHERE SL = 'A1'"));
-    ASSERT_TRUE(mine);
-    auto other = secondConnection();
-    EXPECT_EQ(
-        exec(QStringLiteral("UPDATE items SET Name = 'apricot' WHERE SL = 'A1'"), other.get()), 1);
-    mine->setValue(1, Value::text(QStringLiteral("avocado")));
-    mine->setValue(3, Value::integer(99));
-    DbError error;
-    EXPECT_FALSE(mine->update(error));
-    EXPECT_EQ(error.number, err::kRowChanged);
-    EXPECT_EQ(error.description, kRowChangedText);
-    EXPECT_EQ(rawRows(QStringLiteral("SELECT Name, Qty FROM items WHERE SL = 'A1'")),
-              QStringList{QStringLiteral("apricot|10")});
-    // The refused write is dropped: the row shows what was read.
-    EXPECT_EQ(mine->value(1), Value::text(QStringLiteral("apple     ")));
-}
-
-TEST_F(SqliteEngineTest, AChangeToAnotherColumnDoesNotBlockTheUpdate) {
-    makeItems();
-    auto mine = open(QStringLiteral("SELECT * FROM items WHERE SL = 'A1'"));
-    ASSERT_TRUE(mine);
-    auto other = secondConnection();
-    exec(QStringLiteral("UPDATE items SET Qty = 11 WHERE SL = 'A1'"), other.get());
-    mine->setValue(1, Value::text(QStringLiteral("avocado")));
-    DbError error;
-    EXPECT_TRUE(mine->update(error)) << error.description.toStdString();
-    EXPECT_EQ(rawRows(QStringLiteral("SELECT Name, Qty FROM items WHERE SL = 'A1'")),
-              QStringList{QStringLiteral("avocado|11")});
-}
-
 TEST_F(SqliteEngineTest, UpdateWithAValueTheColumnCannotHoldFails) {
     makeItems();
     auto rs = open(QStringLiteral("SELECT * FROM items WHERE SL = 'A1'"));
@@ -636,67 +491,11 @@ TEST_F(SqliteEngineTest, UpdateWithAValueTheColumnCannotHoldFails) {
               QStringList{QStringLiteral("1.5")});
 }
 
-TEST_F(SqliteEngineTest, DeleteRemovesOnlyTheCurrentRow) {
-    makeItems();
-    auto rs = open(QStringLiteral("SELECT * FROM items ORDER BY SL"));
-    ASSERT_TRUE(rs);
-    rs->moveNext();
-    DbError error;
-    ASSERT_TRUE(rs->deleteCurrent(error)) << error.description.toStdString();
-    EXPECT_EQ(rawRows(QStringLiteral("SELECT SL FROM items ORDER BY SL")),
-              (QStringList{"A1", "C3"}));
-    EXPECT_EQ(rs->recordCount(), 2);
-    EXPECT_EQ(rs->value(0), Value::text(QStringLiteral("C3      ")));
-}
-
-TEST_F(SqliteEngineTest, DeleteOfAChangedOrVanishedRowFails) {
-    makeItems();
-    auto rs = open(QStringLiteral("SELECT * FROM items ORDER BY SL"));
-    ASSERT_TRUE(rs);
-    auto other = secondConnection();
-    exec(QStringLiteral("UPDATE items SET Qty = 12 WHERE SL = 'A1'"), other.get());
-    exec(QStringLiteral("DELETE FROM items WHERE SL = 'B2'"), other.get());
-    DbError error;
-    EXPECT_FALSE(rs->deleteCurrent(error));
-    EXPECT_EQ(error.description, kRowChangedText);
-    rs->moveNext();
-    EXPECT_FALSE(rs->deleteCurrent(error));
-    EXPECT_EQ(error.number, err::kRowChanged);
-    EXPECT_EQ(rawRows(QStringLiteral("SELECT SL FROM items ORDER BY SL")),
-              (QStringList{"A1", "C3"}));
-}
-
-TEST_F(SqliteEngineTest, RowSetsOfOtherShapesAndAtTheEndRefuseWrites) {
-    makeItems();
-    auto counted = open(QStringLiteral("SELECT COUNT(*) FROM items"));
-    ASSERT_TRUE(counted);
-    EXPECT_EQ(counted->value(0), Value::integer(3));
-    counted->setValue(0, Value::integer(4));
-    DbError error;
-    EXPECT_FALSE(counted->update(error));
-    EXPECT_EQ(error.number, err::kNotUpdatable);
-    auto empty = open(QStringLiteral("SELECT * FROM items WHERE SL = 'none'"));
-    ASSERT_TRUE(empty);
-    EXPECT_FALSE(empty->deleteCurrent(error));
-    EXPECT_EQ(error.number, err::kNoCurrentRecord);
-}
-
-TEST_F(SqliteEngineTest, RowSetWritesFailOnceTheEngineIsClosed) {
-    makeItems();
-    auto rs = open(QStringLiteral("SELECT * FROM items"));
-    ASSERT_TRUE(rs);
-    engine_.close();
-    rs->setValue(3, Value::integer(1));
-    DbError error;
-    EXPECT_FALSE(rs->update(error));
-    EXPECT_EQ(error.number, err::kNotConnected);
-}
-
-// --- locks and transactions -----------------------------------------------------------------
+// --- locks ----------------------------------------------------------------------------------
 
 TEST_F(SqliteEngineTest, AWriteWaitsForAnotherWriterThenFailsClearly) {
     makeItems();
-    auto holder = secondConnection();
+    auto holder = secondConnection(5000);
     DbError error;
     ASSERT_TRUE(holder->beginTransaction(error));
     exec(QStringLiteral("UPDATE items SET Qty = 1"), holder.get());
@@ -712,20 +511,6 @@ TEST_F(SqliteEngineTest, AWriteWaitsForAnotherWriterThenFailsClearly) {
                                             "was not run."));
     ASSERT_TRUE(holder->commit(error));
     EXPECT_EQ(exec(QStringLiteral("UPDATE items SET Qty = 2"), waiting.get()), 3);
-}
-
-TEST_F(SqliteEngineTest, RollbackDiscardsAndCommitKeeps) {
-    makeItems();
-    DbError error;
-    ASSERT_TRUE(engine_.beginTransaction(error));
-    exec(QStringLiteral("DELETE FROM items"));
-    ASSERT_TRUE(engine_.rollback(error));
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM items")), 3);
-    ASSERT_TRUE(engine_.beginTransaction(error));
-    exec(QStringLiteral("DELETE FROM items WHERE SL = 'A1'"));
-    ASSERT_TRUE(engine_.commit(error));
-    EXPECT_EQ(rawRows(QStringLiteral("SELECT COUNT(*) FROM items")), QStringList{"2"});
-    EXPECT_FALSE(engine_.commit(error));
 }
 
 // --- schema changes -------------------------------------------------------------------------
