@@ -806,9 +806,11 @@ private:
             return false;
         }
         if (sqlite3_changes64(conn_->db()) == 0) {
-            error = makeDbError(err::kRowChanged,
-                                QStringLiteral("Row cannot be located for updating. Some values "
-                                               "may have been changed since it was last read."));
+            error =
+                makeDbError(err::kRowChanged,
+                            QStringLiteral("Row cannot be located for %1. Some values may "
+                                           "have been changed since it was last read.")
+                                .arg(kind == StatementKind::Delete ? u"deleting" : u"updating"));
             return false;
         }
         return true;
