@@ -19,8 +19,7 @@ using qv::test::DbFixture;
 
 namespace {
 
-const QString kApp = QStringLiteral("VOR Settings");
-const QString kSection = QStringLiteral("DATABASE");
+using Boxes = std::vector<std::pair<QString, int>>;  // title and style of each box shown
 
 DbFixture::Options bare() {
     DbFixture::Options o;
@@ -28,25 +27,56 @@ DbFixture::Options bare() {
     return o;
 }
 
+// A seeded store database in a sandbox of its own.
+struct Seeded {
+    explicit Seeded(int items, std::int16_t store = 1) : fx(sb, options(items, store)) {}
+    static DbFixture::Options options(int items, std::int16_t store) {
+        DbFixture::Options o;
+        o.items = items;
+        o.store = store;
+        return o;
+    }
+    // Starts again on an engine with these options, as another run of the program would.
+    std::unique_ptr<RecordLayer> restartWith(SqliteEngine::Options options) {
+        fx.layer.reset();
+        auto layer = fx.makeLayer([options](const QString& folder) -> std::unique_ptr<Engine> {
+            return std::make_unique<SqliteEngine>(folder, options);
+        });
+        EXPECT_TRUE(layer->OpenAllTables());  // a read-only file fails and logs the upgrades
+        EXPECT_TRUE(layer->OpenDataTables());
+        return layer;
+    }
+
+    qv::test::Sandbox sb;
+    DbFixture fx;
+};
+
 class ConnectionTest : public ::testing::Test {
 protected:
     ConnectionTest() : fx(sandbox, bare()) {}
     void SetUp() override { ASSERT_TRUE(fx.ok()) << fx.error.toStdString(); }
 
     void setting(const QString& key, const QString& value) {
-        sandbox.settings.saveSetting(kApp, kSection, key, value);
+        sandbox.settings.saveSetting(QStringLiteral("VOR Settings"), QStringLiteral("DATABASE"),
+                                     key, value);
     }
     QStringList traceLines() const {
-        return QString::fromUtf8(
-                   sandbox.readFile(sandbox.app.programFolder + QStringLiteral("/52.txt")))
-            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    }
-    QStringList logLines() const {
-        return QString::fromUtf8(sandbox.readFile(QStringLiteral("C:\\KT\\PVSW.log")))
-            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        return crlfLines(sandbox.readFile(sandbox.app.programFolder + QStringLiteral("/52.txt")));
     }
     QString ini() const {
         return QString::fromUtf8(sandbox.readFile(QStringLiteral("C:\\KT\\VOR.INI")));
+    }
+    Boxes boxes() const {
+        Boxes out;
+        for (const auto& b : sandbox.boxes.shown()) {
+            out.emplace_back(b.title, b.style);
+        }
+        return out;
+    }
+    void createDatabase(const QString& folder, const QString& name) {
+        SqliteEngine engine(sandbox.native(folder));
+        DbError e;
+        ASSERT_TRUE(engine.createDatabase(name, e)) << e.description.toStdString();
     }
 
     qv::test::Sandbox sandbox;
@@ -78,8 +108,7 @@ TEST_F(ConnectionTest, TraceListsEveryStepWithoutThePassword) {
                      QStringLiteral("Connect now TILL1\\RIDOREZEZ clerk ********"),
                      QStringLiteral("Server Status = 1"), QStringLiteral("Server Name = TILL1"),
                      QStringLiteral("Time verified")}));
-    const QByteArray raw = sandbox.readFile(sandbox.app.programFolder + QStringLiteral("/52.txt"));
-    EXPECT_FALSE(raw.contains("s3cret"));
+    EXPECT_FALSE(traceLines().join(u'\n').contains(QStringLiteral("s3cret")));
 }
 
 TEST_F(ConnectionTest, ServerOnThisComputerNeedsNoClockCommand) {
@@ -104,9 +133,7 @@ TEST_F(ConnectionTest, ServerNameWithoutMachinePartIsReportedAndStartGoesOn) {
         QStringLiteral("The server name \"BACKOFFICE\" names no machine, so the "
                        "clock was not set from the server."));
     layer->VerifyServerTime(QStringLiteral("BACKOFFICE"), 1);
-    ASSERT_EQ(sandbox.boxes.shown().size(), 1u);
-    EXPECT_EQ(sandbox.boxes.shown()[0].title, QStringLiteral("VOR MSDE"));
-    EXPECT_EQ(sandbox.boxes.shown()[0].style, 16);
+    EXPECT_EQ(boxes(), (Boxes{{"VOR MSDE", 16}}));
     EXPECT_FALSE(traceLines().join(u'\n').contains(QStringLiteral("NET time")));
     // A server that is not running is not asked at all.
     layer->VerifyServerTime(QStringLiteral("BACKOFFICE"), 0);
@@ -146,9 +173,7 @@ TEST_F(ConnectionTest, TrainingOnAServerElsewhereNeedsTheServersFile) {
     fx.run.TrainingMode = true;
     setting(QStringLiteral("Server"), QStringLiteral("BACKOFFICE\\SQL"));
     StandInServer server{sandbox.native(fx.dataFolder), {}};
-    SqliteEngine engine(server.folder);
-    DbError e;
-    ASSERT_TRUE(engine.createDatabase(QStringLiteral("Training"), e));
+    createDatabase(fx.dataFolder, QStringLiteral("Training"));
     RecordLayer layer(sandbox.services, fx.run, fx.ini, fx.dataFolder, {}, server.factory());
     sandbox.boxes.expect(DatabaseNotFoundText());
     EXPECT_FALSE(layer.InitDatabase());
@@ -164,7 +189,7 @@ TEST_F(ConnectionTest, ServerWithoutAClientIsReported) {
         QStringLiteral("No database client is available for the server "
                        "\"BACKOFFICE\\SQL\"."));
     EXPECT_FALSE(layer.InitDatabase());
-    EXPECT_EQ(sandbox.boxes.shown().at(0).title, QStringLiteral("VOR MSDE"));
+    EXPECT_EQ(boxes(), (Boxes{{"VOR MSDE", 16}}));
 }
 
 TEST_F(ConnectionTest, ServerThatCannotBeReachedIsReportedThenNotFound) {
@@ -175,8 +200,7 @@ TEST_F(ConnectionTest, ServerThatCannotBeReachedIsReportedThenNotFound) {
     sandbox.boxes.expect(DatabaseNotFoundText());
     EXPECT_FALSE(layer->InitDatabase());
     ASSERT_EQ(sandbox.boxes.shown().size(), 2u);
-    EXPECT_EQ(sandbox.boxes.shown()[0].title, QStringLiteral("VOR MSDE"));
-    EXPECT_EQ(sandbox.boxes.shown()[0].style, 16);
+    EXPECT_EQ(boxes()[0], std::make_pair(QStringLiteral("VOR MSDE"), 16));
     EXPECT_FALSE(sandbox.boxes.shown()[0].text.isEmpty());
     EXPECT_TRUE(traceLines().contains(QStringLiteral("Server Status = 0")));
 }
@@ -197,17 +221,12 @@ TEST_F(ConnectionTest, MissingDatabaseIsReportedAndStartStops) {
     EXPECT_FALSE(layer->Connected());
 }
 
-TEST_F(ConnectionTest, DatabaseNameComparesTrimmedAndWithoutCase) {
+TEST_F(ConnectionTest, DatabaseNameComparesTrimmedAndWithoutCaseAndBlankIsNotFound) {
     setting(QStringLiteral("DBName"), QStringLiteral("  vor "));
-    auto layer = fx.makeLayer();
-    EXPECT_TRUE(layer->InitDatabase());
-}
-
-TEST_F(ConnectionTest, BlankDatabaseNameIsNotFound) {
+    EXPECT_TRUE(fx.makeLayer()->InitDatabase());
     setting(QStringLiteral("DBName"), QString());
-    auto layer = fx.makeLayer();
     sandbox.boxes.expect(DatabaseNotFoundText());
-    EXPECT_FALSE(layer->InitDatabase());
+    EXPECT_FALSE(fx.makeLayer()->InitDatabase());
 }
 
 TEST_F(ConnectionTest, TrainingModeUsesTheTrainingDatabaseFile) {
@@ -218,10 +237,7 @@ TEST_F(ConnectionTest, TrainingModeUsesTheTrainingDatabaseFile) {
     EXPECT_FALSE(layer->InitDatabase());  // no Training.sqlite yet
     EXPECT_EQ(layer->DatabaseName(), QStringLiteral("Training"));
     EXPECT_EQ(traceLines().first(), QStringLiteral("Practice"));
-
-    SqliteEngine engine(sandbox.native(fx.dataFolder));
-    DbError e;
-    ASSERT_TRUE(engine.createDatabase(QStringLiteral("Training"), e));
+    createDatabase(fx.dataFolder, QStringLiteral("Training"));
     EXPECT_TRUE(layer->InitDatabase());
     EXPECT_TRUE(layer->Connect());
 }
@@ -237,10 +253,7 @@ TEST_F(ConnectionTest, LocalModeUsesTheSafeFolderDatabase) {
     EXPECT_EQ(layer->DatabaseName(), QStringLiteral("VORRemote"));
     // The server becomes this computer's whatever the setting says.
     EXPECT_EQ(layer->ServerName(), QStringLiteral("TILL1\\RIDOREZEZ"));
-
-    SqliteEngine engine(sandbox.native(QStringLiteral("C:\\vorsafe")));
-    DbError e;
-    ASSERT_TRUE(engine.createDatabase(QStringLiteral("VORRemote"), e));
+    createDatabase(QStringLiteral("C:\\vorsafe"), QStringLiteral("VORRemote"));
     EXPECT_TRUE(layer->InitDatabase());
 }
 
@@ -256,21 +269,19 @@ TEST_F(ConnectionTest, EmptyCommonTableStopsTheStart) {
     EXPECT_TRUE(sandbox.boxes.shown().empty());
 }
 
-TEST_F(ConnectionTest, StartCreatesTheStoreTablesFromTheCommonRow) {
-    DbFixture::Options o;
-    o.store = 7;
-    qv::test::Sandbox sb;
-    DbFixture seeded(sb, o);
-    ASSERT_TRUE(seeded.ok()) << seeded.error.toStdString();
-    RecordLayer& db = *seeded.layer;
+TEST(ConnectionStart, StartCreatesTheStoreTablesFromTheCommonRow) {
+    Seeded seeded(0, 7);
+    ASSERT_TRUE(seeded.fx.ok()) << seeded.fx.error.toStdString();
+    RecordLayer& db = *seeded.fx.layer;
     EXPECT_EQ(db.StoreNumberText(), QStringLiteral("7"));
-    EXPECT_EQ(db.Slot(kInventoryTable)->tableName, QStringLiteral("invt7"));
-    EXPECT_EQ(db.Slot(kInventoryTable)->fileName, QStringLiteral("INVENTRY"));
-    EXPECT_EQ(db.Slot(kInventoryTable)->filePath, QStringLiteral("C:\\KT\\invt7.VOR"));
-    EXPECT_EQ(db.Slot(kInventoryTable)->label, QStringLiteral("Inventory"));
+    const TableSlot& invt = *db.Slot(kInventoryTable);
+    EXPECT_EQ(invt.tableName, QStringLiteral("invt7"));
+    EXPECT_EQ(invt.fileName, QStringLiteral("INVENTRY"));
+    EXPECT_EQ(invt.filePath, QStringLiteral("C:\\KT\\invt7.VOR"));
+    EXPECT_EQ(invt.label, QStringLiteral("Inventory"));
     EXPECT_EQ(db.Slot(kUpcTable)->tableName, QStringLiteral("UPC7"));
     EXPECT_EQ(db.Slot(kUpcTable)->label, QStringLiteral("UPC Lookup"));
-    EXPECT_TRUE(db.Slot(kInventoryTable)->opened);
+    EXPECT_TRUE(invt.opened);
     EXPECT_TRUE(db.Slot(kUpcTable)->opened);
     // The Common slot is emptied again by the second pass; the record stays.
     EXPECT_EQ(db.Slot(kCommonTable)->tableName, QString());
@@ -309,6 +320,10 @@ TEST_F(ConnectionTest, OpeningAMissingTableCreatesIt) {
 TEST_F(ConnectionTest, TableThatCannotBeOpenedIsReported) {
     auto layer = fx.makeLayer();
     ASSERT_TRUE(layer->InitDatabase());
+    // A blank table name is not opened, and says nothing.
+    EXPECT_FALSE(layer->OpenTable(kSpareTable));
+    EXPECT_TRUE(sandbox.boxes.shown().empty());
+
     TableSlot* slot = layer->Slot(kSpareTable);
     slot->tableName = QStringLiteral("nosuch");
     sandbox.boxes.expectAny();
@@ -323,26 +338,15 @@ TEST_F(ConnectionTest, TableThatCannotBeOpenedIsReported) {
     EXPECT_FALSE(layer->RecordOp(kSpareTable, op::GetFirst, -1));
 }
 
-TEST_F(ConnectionTest, BlankTableNameIsNotOpened) {
-    auto layer = fx.makeLayer();
-    ASSERT_TRUE(layer->InitDatabase());
-    EXPECT_FALSE(layer->OpenTable(kSpareTable));
-    EXPECT_TRUE(sandbox.boxes.shown().empty());
-}
-
-TEST_F(ConnectionTest, ExecuteSqlCountsRowsAndLogsFailures) {
-    qv::test::Sandbox sb;
-    DbFixture::Options o;
-    o.items = 5;
-    DbFixture seeded(sb, o);
-    ASSERT_TRUE(seeded.ok()) << seeded.error.toStdString();
-    seeded.run.UserID = QStringLiteral("ANN");
-    RecordLayer& db = *seeded.layer;
+TEST(ConnectionStatements, ExecuteSqlCountsRowsAndLogsFailures) {
+    Seeded seeded(5);
+    ASSERT_TRUE(seeded.fx.ok()) << seeded.fx.error.toStdString();
+    seeded.fx.run.UserID = QStringLiteral("ANN");
+    RecordLayer& db = *seeded.fx.layer;
     EXPECT_EQ(
         db.ExecuteSql(QStringLiteral("UPDATE invt1 SET LinkItem = 'X1'  WHERE recordnum = 12")), 1);
     EXPECT_EQ(db.ExecuteSql(QStringLiteral("UPDATE invt1 SET NoSuchColumn = 1")), 0);
-    const QStringList log = QString::fromUtf8(sb.readFile(QStringLiteral("C:\\KT\\PVSW.log")))
-                                .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const QStringList log = crlfLines(seeded.sb.readFile(QStringLiteral("C:\\KT\\PVSW.log")));
     ASSERT_EQ(log.size(), 1);
     EXPECT_TRUE(log[0].contains(
         QStringLiteral(" ANN UPDATE invt1 SET NoSuchColumn = 1 [EXE FAIL] Description: ")))
@@ -351,25 +355,19 @@ TEST_F(ConnectionTest, ExecuteSqlCountsRowsAndLogsFailures) {
     EXPECT_TRUE(log[0].contains(db.LastError().description));
 }
 
-TEST_F(ConnectionTest, ExecuteSqlDeleteOnInventoryWritesRecallLines) {
-    qv::test::Sandbox sb;
-    DbFixture::Options o;
-    o.items = 3;
-    DbFixture seeded(sb, o);
-    ASSERT_TRUE(seeded.ok()) << seeded.error.toStdString();
-    RecordLayer& db = *seeded.layer;
+TEST(ConnectionStatements, ExecuteSqlDeleteOnInventoryWritesRecallLines) {
+    Seeded seeded(3);
+    ASSERT_TRUE(seeded.fx.ok()) << seeded.fx.error.toStdString();
+    RecordLayer& db = *seeded.fx.layer;
+    const QString recall = QStringLiteral("C:\\KT\\DeleteRecall.txt");
     ASSERT_TRUE(db.GetInventoryByRecordNum(12));
     EXPECT_EQ(db.ExecuteSql(QStringLiteral("DELETE FROM Invt1 WHERE RecordNum = 12")), 1);
-    const QStringList lines =
-        QString::fromUtf8(sb.readFile(QStringLiteral("C:\\KT\\DeleteRecall.txt")))
-            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const QStringList lines = crlfLines(seeded.sb.readFile(recall));
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("INSERT INTO invt1 VALUES('10000001'")));
     // Lower-case statements are not recognised as inventory deletes.
     EXPECT_EQ(db.ExecuteSql(QStringLiteral("delete from invt1 WHERE RecordNum = 13")), 1);
-    EXPECT_EQ(QString::fromUtf8(sb.readFile(QStringLiteral("C:\\KT\\DeleteRecall.txt")))
-                  .count(QStringLiteral("\r\n")),
-              2);
+    EXPECT_EQ(QString::fromUtf8(seeded.sb.readFile(recall)).count(QStringLiteral("\r\n")), 2);
 }
 
 // --- faults of the database file ---------------------------------------------------------------
@@ -382,27 +380,17 @@ TEST_F(ConnectionTest, FileThatIsNotADatabaseFailsToConnect) {
     auto layer = fx.makeLayer();
     sandbox.boxes.expect(QStringLiteral("Failed to connect to database. "));
     EXPECT_FALSE(layer->OpenAllTables());
-    ASSERT_EQ(sandbox.boxes.shown().size(), 1u);
-    EXPECT_EQ(sandbox.boxes.shown()[0].title, QStringLiteral("Database Connection Error"));
-    EXPECT_EQ(sandbox.boxes.shown()[0].style, 16);
+    EXPECT_EQ(boxes(), (Boxes{{"Database Connection Error", 16}}));
     EXPECT_FALSE(layer->Connected());
     EXPECT_FALSE(layer->RecordOp(kCommonTable, op::GetFirst, -1));
 }
 
 TEST(ConnectionFaults, ReadOnlyDatabaseReadsButRefusesWrites) {
-    qv::test::Sandbox sb;
-    DbFixture::Options o;
-    o.items = 4;
-    DbFixture seeded(sb, o);
-    ASSERT_TRUE(seeded.ok()) << seeded.error.toStdString();
-    seeded.layer.reset();
-    auto layer = seeded.makeLayer([](const QString& folder) -> std::unique_ptr<Engine> {
-        SqliteEngine::Options options;
-        options.readOnly = true;
-        return std::make_unique<SqliteEngine>(folder, options);
-    });
-    ASSERT_TRUE(layer->OpenAllTables());  // upgrade statements fail and are logged
-    ASSERT_TRUE(layer->OpenDataTables());
+    Seeded seeded(4);
+    ASSERT_TRUE(seeded.fx.ok()) << seeded.fx.error.toStdString();
+    SqliteEngine::Options options;
+    options.readOnly = true;
+    auto layer = seeded.restartWith(options);
     EXPECT_TRUE(layer->GetInventoryByRecordNum(13));
     layer->Inventory.RecordNum = 50;
     layer->Inventory.SL = QStringLiteral("NEW");
@@ -415,27 +403,19 @@ TEST(ConnectionFaults, ReadOnlyDatabaseReadsButRefusesWrites) {
     EXPECT_EQ(layer->InventoryRowCount(), std::optional<std::int64_t>(4));
     ASSERT_TRUE(layer->GetInventoryByRecordNum(13));
     EXPECT_EQ(layer->Inventory.QZV1, 0);
-    EXPECT_TRUE(
-        sb.readFile(QStringLiteral("C:\\KT\\PVSW.log")).contains("UPDATE invt1 SET QZV1 = 1"));
+    EXPECT_TRUE(seeded.sb.readFile(QStringLiteral("C:\\KT\\PVSW.log"))
+                    .contains("UPDATE invt1 SET QZV1 = 1"));
 }
 
 TEST(ConnectionFaults, LockedDatabaseWaitsThenFailsClearly) {
-    qv::test::Sandbox sb;
-    DbFixture::Options o;
-    o.items = 2;
-    DbFixture seeded(sb, o);
-    ASSERT_TRUE(seeded.ok()) << seeded.error.toStdString();
-    seeded.layer.reset();
-    auto layer = seeded.makeLayer([](const QString& folder) -> std::unique_ptr<Engine> {
-        SqliteEngine::Options options;
-        options.busyTimeoutMs = 300;
-        return std::make_unique<SqliteEngine>(folder, options);
-    });
-    ASSERT_TRUE(layer->OpenAllTables());
-    ASSERT_TRUE(layer->OpenDataTables());
+    Seeded seeded(2);
+    ASSERT_TRUE(seeded.fx.ok()) << seeded.fx.error.toStdString();
+    SqliteEngine::Options options;
+    options.busyTimeoutMs = 300;
+    auto layer = seeded.restartWith(options);
 
     // Another workstation holds a write lock.
-    SqliteEngine other(sb.native(seeded.dataFolder));
+    SqliteEngine other(seeded.sb.native(seeded.fx.dataFolder));
     DbError e;
     ConnectParams p;
     p.database = QStringLiteral("VOR");

@@ -17,57 +17,41 @@ using qv::test::DbFixture;
 
 namespace {
 
-// The inventory columns as an older release created them.
+// The inventory table as an older release created it: 55 columns, a 15-character item code,
+// a whole-number quantity, PriceFactor where NotUsed is now, Flg2 and Spare1.
 QString oldCreateStatement(const QString& table) {
     QStringList defs;
     for (int i = 0; i < 55; ++i) {
         const ColumnDef& c = inventory::kColumns[i];
-        QString def = QString::fromUtf16(c.name) + u' ' + QString::fromUtf16(c.definition);
-        if (i == inventory::colItemID) {
-            def = QStringLiteral("ItemID CHAR (15) NOT NULL DEFAULT ' '");
-        } else if (i == inventory::colQtyOnHand) {
-            def = QStringLiteral("QtyOnHand SMALLINT");
-        } else if (i == 16) {
-            def = QStringLiteral("PriceFactor CHAR (6) DEFAULT ' '");
-        } else if (i == inventory::colNeverOrder) {
-            def = QStringLiteral("Flg2 CHAR(1) DEFAULT ' '");
-        } else if (i == inventory::colPriceFactor) {
-            def = QStringLiteral("Spare1 CHAR(6) DEFAULT ' '");
-        }
-        defs << def;
+        defs << QString::fromUtf16(c.name) + u' ' + QString::fromUtf16(c.definition);
     }
+    defs[inventory::colItemID] = QStringLiteral("ItemID CHAR (15) NOT NULL DEFAULT ' '");
+    defs[inventory::colQtyOnHand] = QStringLiteral("QtyOnHand SMALLINT");
+    defs[16] = QStringLiteral("PriceFactor CHAR (6) DEFAULT ' '");
+    defs[inventory::colNeverOrder] = QStringLiteral("Flg2 CHAR(1) DEFAULT ' '");
+    defs[inventory::colPriceFactor] = QStringLiteral("Spare1 CHAR(6) DEFAULT ' '");
     return QStringLiteral("Create Table ") + table + QStringLiteral(" (") +
            defs.join(QStringLiteral(", ")) + QStringLiteral(");");
 }
 
-// One row of the older shape: 55 values.
-QString oldRow(const QString& table, const QString& sl, const QString& itemId, int recordNum,
-               const QString& priceFactor, const QString& flg2, const QString& spare1) {
+// One row of the older shape: 55 values, a quantity of 7.
+QString oldRow(const QString& sl, const QString& itemId, int recordNum, const QString& priceFactor,
+               const QString& flg2, const QString& spare1) {
     QStringList v;
     for (int i = 0; i < 55; ++i) {
-        const ColumnDef& c = inventory::kColumns[i];
-        QString value = c.kind == ColumnKind::Text ? QStringLiteral("' '") : QStringLiteral("0");
-        if (i == 0) {
-            value = u'\'' + sl + u'\'';
-        } else if (i == 1) {
-            value = u'\'' + itemId + u'\'';
-        } else if (i == 2) {
-            value = QStringLiteral("'OLD ITEM ") + sl + u'\'';
-        } else if (i == inventory::colQtyOnHand) {
-            value = QStringLiteral("7");
-        } else if (i == 16) {
-            value = u'\'' + priceFactor + u'\'';
-        } else if (i == inventory::colNeverOrder) {
-            value = u'\'' + flg2 + u'\'';
-        } else if (i == inventory::colPriceFactor) {
-            value = u'\'' + spare1 + u'\'';
-        } else if (i == inventory::colRecordNum) {
-            value = QString::number(recordNum);
-        }
-        v << value;
+        v << (inventory::kColumns[i].kind == ColumnKind::Text ? QStringLiteral("' '")
+                                                              : QStringLiteral("0"));
     }
-    return QStringLiteral("INSERT INTO ") + table + QStringLiteral(" VALUES(") + v.join(u',') +
-           QStringLiteral(")");
+    auto q = [](const QString& text) { return u'\'' + text + u'\''; };
+    v[0] = q(sl);
+    v[1] = q(itemId);
+    v[2] = q(QStringLiteral("OLD ITEM ") + sl);
+    v[inventory::colQtyOnHand] = QStringLiteral("7");
+    v[16] = q(priceFactor);
+    v[inventory::colNeverOrder] = q(flg2);
+    v[inventory::colPriceFactor] = q(spare1);
+    v[inventory::colRecordNum] = QString::number(recordNum);
+    return QStringLiteral("INSERT INTO invt5 VALUES(") + v.join(u',') + QStringLiteral(")");
 }
 
 class InventoryUpgradeTest : public ::testing::Test {
@@ -81,11 +65,10 @@ protected:
         ASSERT_TRUE(other->connect(p, e)) << e.description.toStdString();
         ASSERT_TRUE(run(QStringLiteral("UPDATE COMMON SET StoreNumber = 5")));
         ASSERT_TRUE(run(oldCreateStatement(QStringLiteral("invt5"))));
+        // The older indexes, idx_9 on the older PriceFactor.
         for (const QString& index :
              inventory::IndexStatements(QStringLiteral("invt5")).split(u';', Qt::SkipEmptyParts)) {
-            // The older indexes, idx_9 on the older PriceFactor.
-            QString statement = index;
-            ASSERT_TRUE(run(statement)) << statement.toStdString();
+            ASSERT_TRUE(run(index));
         }
     }
 
@@ -97,13 +80,14 @@ protected:
         return ok;
     }
 
-    void fillOldRows() {
-        ASSERT_TRUE(
-            run(oldRow(QStringLiteral("invt5"), QStringLiteral("S1"), QStringLiteral("OLD-1"), 11,
-                       QStringLiteral("PF1"), QStringLiteral("Y"), QString())));
-        ASSERT_TRUE(
-            run(oldRow(QStringLiteral("invt5"), QStringLiteral("S2"), QStringLiteral("OLD-2"), 12,
-                       QString(), QStringLiteral("N"), QStringLiteral("S2"))));
+    // Two items of the older shape, written by the older release; then this one starts.
+    std::unique_ptr<RecordLayer> startOnOldRows() {
+        run(oldRow(QStringLiteral("S1"), QStringLiteral("OLD-1"), 11, QStringLiteral("PF1"),
+                   QStringLiteral("Y"), QString()));
+        run(oldRow(QStringLiteral("S2"), QStringLiteral("OLD-2"), 12, QString(),
+                   QStringLiteral("N"), QStringLiteral("S2")));
+        other.reset();
+        return start();
     }
 
     std::unique_ptr<RecordLayer> start() {
@@ -114,8 +98,16 @@ protected:
     }
 
     QStringList logLines() const {
-        return QString::fromUtf8(sandbox.readFile(QStringLiteral("C:\\KT\\PVSW.log")))
-            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        return crlfLines(sandbox.readFile(QStringLiteral("C:\\KT\\PVSW.log")));
+    }
+
+    // The names of the columns at these ordinals of the open inventory table.
+    static QStringList fieldNames(RecordLayer& db, std::initializer_list<int> ordinals) {
+        QStringList names;
+        for (int i : ordinals) {
+            names << db.FieldName(kInventoryTable, i);
+        }
+        return names;
     }
 
     qv::test::Sandbox sandbox;
@@ -125,18 +117,13 @@ protected:
 };
 
 TEST_F(InventoryUpgradeTest, OlderTableIsBroughtUpToDate) {
-    fillOldRows();
-    other.reset();
-    auto layer = start();
+    auto layer = startOnOldRows();
     RecordLayer& db = *layer;
     ASSERT_EQ(db.Slot(kInventoryTable)->tableName, QStringLiteral("invt5"));
 
     // Columns by ordinal, as the record copies need them.
-    EXPECT_EQ(db.FieldName(kInventoryTable, 16), QStringLiteral("NotUsed"));
-    EXPECT_EQ(db.FieldName(kInventoryTable, 47), QStringLiteral("NeverOrder"));
-    EXPECT_EQ(db.FieldName(kInventoryTable, 50), QStringLiteral("PriceFactor"));
-    EXPECT_EQ(db.FieldName(kInventoryTable, 55), QStringLiteral("PenLiqorUnit"));
-    EXPECT_EQ(db.FieldName(kInventoryTable, 56), QStringLiteral("QZV3"));
+    EXPECT_EQ(fieldNames(db, {16, 47, 50, 55, 56}),
+              QStringList({"NotUsed", "NeverOrder", "PriceFactor", "PenLiqorUnit", "QZV3"}));
     EXPECT_EQ(db.FieldValue(kInventoryTable, 1).toText().size(), 25);
 
     ASSERT_TRUE(db.GetInventoryByRecordNum(11));
@@ -185,10 +172,8 @@ TEST_F(InventoryUpgradeTest, OlderTableIsBroughtUpToDate) {
 }
 
 TEST_F(InventoryUpgradeTest, UpToDateTableKeepsItsDataOnTheNextStart) {
-    fillOldRows();
-    other.reset();
     {
-        auto layer = start();
+        auto layer = startOnOldRows();
         ASSERT_TRUE(layer->GetInventoryByRecordNum(11));
         layer->Inventory.NeverOrder = QStringLiteral("Y");
         ASSERT_TRUE(layer->RecordOp(kInventoryTable, op::Update, 0));
@@ -210,18 +195,14 @@ TEST_F(InventoryUpgradeTest, UpToDateTableKeepsItsDataOnTheNextStart) {
 TEST_F(InventoryUpgradeTest, EmptyOlderTableIsLeftAsItIs) {
     other.reset();
     auto layer = start();
-    EXPECT_EQ(layer->FieldName(kInventoryTable, 47), QStringLiteral("Flg2"));
-    EXPECT_EQ(layer->FieldName(kInventoryTable, 50), QStringLiteral("Spare1"));
-    EXPECT_EQ(layer->FieldName(kInventoryTable, 55), QString());
+    EXPECT_EQ(fieldNames(*layer, {47, 50, 55}), QStringList({"Flg2", "Spare1", QString()}));
     EXPECT_TRUE(logLines().isEmpty());
     EXPECT_EQ(layer->NextRecordNumber(), 11);
 }
 
 TEST(InventoryOpen, ProgramNamedVendorsLeavesTheTableAlone) {
     qv::test::Sandbox sandbox;
-    DbFixture::Options o;
-    o.openLayer = true;
-    DbFixture fx(sandbox, o);
+    DbFixture fx(sandbox);
     ASSERT_TRUE(fx.ok()) << fx.error.toStdString();
     sandbox.services.app.exeName = QStringLiteral("Vendors");
     auto layer = fx.makeLayer();

@@ -38,6 +38,30 @@ protected:
         return sql.isEmpty() ? db().LastStatement() : sql;
     }
 
+    // Runs an inventory read that finds a row and gives back the statement it sent.
+    QString sent(std::int16_t code, std::int16_t key) {
+        EXPECT_TRUE(db().RecordOp(kInventoryTable, code, key)) << why();
+        return db().LastStatement();
+    }
+
+    // Runs a read with the caller's statement and gives the statement back as it was sent.
+    QString given(std::int16_t code, std::int16_t key, bool direct, QString sql,
+                  bool found = true) {
+        EXPECT_EQ(db().RecordOp(kInventoryTable, code, key, direct, false, sql), found) << why();
+        return sql;
+    }
+
+    // Makes the item with this record number the current row.
+    void goTo(std::int32_t recordNum) {
+        db().Inventory.RecordNum = recordNum;
+        ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0)) << why();
+    }
+
+    std::string why() {
+        return (db().LastError().description + QStringLiteral(" | ") + db().LastStatement())
+            .toStdString();
+    }
+
     // Inserts one inventory item.
     bool insertItem(const QString& sl, const QString& itemId, const QString& description,
                     std::int32_t recordNum) {
@@ -60,86 +84,65 @@ protected:
 
 // --- statements --------------------------------------------------------------------------------
 
-TEST_F(RecordOpTest, GetEqualOnItemCodeComparesWithoutLeadingBlanks) {
+TEST_F(RecordOpTest, KeyedStatementsCompareEverySegmentAndOrderOnTheFirst) {
     db().Inventory.ItemID = QStringLiteral("ABC");
     EXPECT_EQ(built(kInventoryTable, op::GetEqual, 2),
               QStringLiteral(
                   "SELECT TOP 1 * FROM invt1 WHERE ltrim(ItemID)='ABC' ORDER BY ltrim(ItemID)"));
-}
-
-TEST_F(RecordOpTest, KeyedStatementOnTwoSegments) {
     db().Inventory.Description = QStringLiteral("ABC");
     db().Inventory.SL = QStringLiteral("A1");
     EXPECT_EQ(built(kInventoryTable, op::GetGreaterOrEqual, 3),
               QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE Description>='ABC' AND SL>='A1' "
                              "ORDER BY Description"));
-}
-
-TEST_F(RecordOpTest, LessOrEqualAddsDescending) {
     db().Inventory.SL = QStringLiteral("10000005");
     EXPECT_EQ(built(kInventoryTable, op::GetLessOrEqual, 1),
               QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL<='10000005' ORDER BY SL DESC"));
     EXPECT_EQ(db().Inventory.SL.rtrimmed(), QStringLiteral("10000005"));
 }
 
-TEST_F(RecordOpTest, GivenStatementGetsDescendingAppended) {
-    QString sql = QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL<='10000003' ORDER BY SL");
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetLessOrEqual, 1, false, false, sql));
-    EXPECT_EQ(sql,
-              QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL<='10000003' ORDER BY SL DESC"));
+TEST_F(RecordOpTest, GivenStatementIsUsedWithDescendingAppendedToLessOrEqual) {
+    // "<=" gets " DESC" appended to the caller's text; the key is not read.
+    const QString lessOrEqual =
+        QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL<='10000003' ORDER BY SL");
+    EXPECT_EQ(given(op::GetLessOrEqual, 1, false, lessOrEqual),
+              lessOrEqual + QStringLiteral(" DESC"));
     EXPECT_EQ(db().Inventory.SL.rtrimmed(), QStringLiteral("10000003"));
-}
-
-TEST_F(RecordOpTest, GivenStatementForEqualIsUsedUnchanged) {
-    QString sql = QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE RecordNum = 20");
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0, false, false, sql));
-    EXPECT_EQ(sql, QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE RecordNum = 20"));
+    const QString equal = QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE RecordNum = 20");
+    EXPECT_EQ(given(op::GetEqual, 0, false, equal), equal);
     EXPECT_EQ(db().Inventory.RecordNum, 20);
-}
 
-TEST_F(RecordOpTest, DirectGreaterHasNoOrderBy) {
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetFirst, 1));
-    db().SetFieldValue(kInventoryTable, 0, Value::text(QStringLiteral("10000007")));
+    // Direct mode: the same statements, read into the current row and not the buffer.
     const InventoryRecord before = db().Inventory;
-    QString sql;
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetGreater, 0, true, false, sql));
-    EXPECT_EQ(sql, QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL>'10000007'"));
-    // Direct mode leaves the record buffer alone; the row is read from the current row.
-    EXPECT_EQ(db().Inventory, before);
-    EXPECT_GT(db().FieldValue(kInventoryTable, 0).toText(), QStringLiteral("10000007"));
-}
-
-TEST_F(RecordOpTest, DirectLessOrEqualOrdersDescendingOnTheColumn) {
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetFirst, 1));
-    db().SetFieldValue(kInventoryTable, 2, Value::text(QStringLiteral("O'NEILL")));
-    QString sql;
-    db().RecordOp(kInventoryTable, op::GetLessOrEqual, 2, true, false, sql);
-    EXPECT_EQ(sql, QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE Description<='O''NEILL' "
-                                  "ORDER BY Description DESC"));
-}
-
-TEST_F(RecordOpTest, DirectGivenStatementIsUsedUnchanged) {
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetFirst, 1));
-    const InventoryRecord before = db().Inventory;
-    // "<=" gets " DESC" appended to the caller's text; the column ordinal is not read.
-    QString sql = QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL<='10000005' ORDER BY SL");
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetLessOrEqual, 2, true, false, sql))
-        << db().LastError().description.toStdString();
+    QString sql =
+        given(op::GetLessOrEqual, 2, true,
+              QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL<='10000005' ORDER BY SL"));
     EXPECT_EQ(sql,
               QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL<='10000005' ORDER BY SL DESC"));
     EXPECT_EQ(db().LastStatement(), sql);
     EXPECT_EQ(db().FieldValue(kInventoryTable, 0).toText(), QStringLiteral("10000005"));
     EXPECT_EQ(db().Inventory, before);
-
-    sql = QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE RecordNum = 20");
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0, true, false, sql));
-    EXPECT_EQ(sql, QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE RecordNum = 20"));
+    EXPECT_EQ(given(op::GetEqual, 0, true, equal), equal);
     EXPECT_EQ(db().FieldValue(kInventoryTable, 40).toInteger(), 20);
-
-    sql = QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL>'ZZZ'");
-    EXPECT_FALSE(db().RecordOp(kInventoryTable, op::GetGreater, 0, true, false, sql));
-    EXPECT_EQ(sql, QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL>'ZZZ'"));
+    const QString none = QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL>'ZZZ'");
+    EXPECT_EQ(given(op::GetGreater, 0, true, none, false), none);
     EXPECT_EQ(db().Inventory, before);
+}
+
+TEST_F(RecordOpTest, DirectReadsCompareTheCurrentRowsColumn) {
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetFirst, 1));
+    db().SetFieldValue(kInventoryTable, 0, Value::text(QStringLiteral("10000007")));
+    const InventoryRecord before = db().Inventory;
+    EXPECT_EQ(given(op::GetGreater, 0, true, QString()),
+              QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL>'10000007'"));
+    // Direct mode leaves the record buffer alone; the row is read from the current row.
+    EXPECT_EQ(db().Inventory, before);
+    EXPECT_GT(db().FieldValue(kInventoryTable, 0).toText(), QStringLiteral("10000007"));
+
+    db().SetFieldValue(kInventoryTable, 2, Value::text(QStringLiteral("O'NEILL")));
+    QString sql;
+    db().RecordOp(kInventoryTable, op::GetLessOrEqual, 2, true, false, sql);
+    EXPECT_EQ(sql, QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE Description<='O''NEILL' "
+                                  "ORDER BY Description DESC"));
 }
 
 TEST_F(EmptyInventoryTest, DirectGivenStatementNeedsNoCurrentRow) {
@@ -163,49 +166,36 @@ TEST_F(RecordOpTest, DirectWithKeyFromRecordUsesTheKey) {
     EXPECT_EQ(db().Inventory.RecordNum, 15);
 }
 
-TEST_F(RecordOpTest, GetLastOnPhysicalOrderSortsOnTheFirstColumn) {
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetLast2, kPhysicalOrder));
-    EXPECT_EQ(db().LastStatement(), QStringLiteral("SELECT TOP 1 * FROM invt1 ORDER BY SL DESC"));
+TEST_F(RecordOpTest, FirstAndLastOrderByAllSegments) {
+    EXPECT_EQ(sent(op::GetLast2, kPhysicalOrder),
+              QStringLiteral("SELECT TOP 1 * FROM invt1 ORDER BY SL DESC"));
     EXPECT_EQ(db().Inventory.SL.rtrimmed(), QStringLiteral("10000029"));
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetFirst, kPhysicalOrder));
-    EXPECT_EQ(db().LastStatement(), QStringLiteral("SELECT TOP 1 * FROM invt1"));
-}
-
-TEST_F(RecordOpTest, GetFirstAndLastOrderByAllSegments) {
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetFirst, 3));
-    EXPECT_EQ(db().LastStatement(),
+    EXPECT_EQ(sent(op::GetFirst, kPhysicalOrder), QStringLiteral("SELECT TOP 1 * FROM invt1"));
+    EXPECT_EQ(sent(op::GetFirst, 3),
               QStringLiteral("SELECT TOP 1 * FROM invt1 ORDER BY Description,SL"));
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetLast, 3));
-    EXPECT_EQ(db().LastStatement(),
+    EXPECT_EQ(sent(op::GetLast, 3),
               QStringLiteral("SELECT TOP 1 * FROM invt1 ORDER BY Description DESC,SL DESC"));
     EXPECT_EQ(db().Inventory.Description.rtrimmed(), QStringLiteral("SOUTHERN STOUT"));
 }
 
 TEST_F(RecordOpTest, SteppingStatementsOnOneAndTwoSegments) {
     db().Inventory.SL = QStringLiteral("10000003");
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetNext, 1));
-    EXPECT_EQ(db().LastStatement(),
+    EXPECT_EQ(sent(op::GetNext, 1),
               QStringLiteral("SELECT  TOP 1 * FROM invt1 WHERE SL>'10000003' ORDER BY SL"));
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetPrevious, 1));
-    EXPECT_EQ(db().LastStatement(),
+    EXPECT_EQ(sent(op::GetPrevious, 1),
               QStringLiteral("SELECT  TOP 1 * FROM invt1 WHERE SL<'10000004' ORDER BY SL DESC"));
 
+    const QString both = QStringLiteral(
+        "SELECT  TOP 1 * FROM invt1 WHERE (SELECT COUNT(*) FROM invt1 WHERE Description='KIWI "
+        "LAGER') > 1 AND Description='KIWI LAGER' AND SL%1'10000000' OR Description%1'KIWI "
+        "LAGER' ORDER BY ");
     db().Inventory.Description = QStringLiteral("KIWI LAGER");
     db().Inventory.SL = QStringLiteral("10000000");
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetNext, 3));
-    EXPECT_EQ(db().LastStatement(),
-              QStringLiteral("SELECT  TOP 1 * FROM invt1 WHERE (SELECT COUNT(*) FROM invt1 WHERE "
-                             "Description='KIWI LAGER') > 1 AND Description='KIWI LAGER' AND "
-                             "SL>'10000000' OR Description>'KIWI LAGER' ORDER BY "
-                             "Description,SL"));
+    EXPECT_EQ(sent(op::GetNext, 3), both.arg(QLatin1Char('>')) + QStringLiteral("Description,SL"));
     db().Inventory.Description = QStringLiteral("KIWI LAGER");
     db().Inventory.SL = QStringLiteral("10000000");
-    db().RecordOp(kInventoryTable, op::GetPrevious2, 3);
-    EXPECT_EQ(db().LastStatement(),
-              QStringLiteral("SELECT  TOP 1 * FROM invt1 WHERE (SELECT COUNT(*) FROM invt1 WHERE "
-                             "Description='KIWI LAGER') > 1 AND Description='KIWI LAGER' AND "
-                             "SL<'10000000' OR Description<'KIWI LAGER' ORDER BY "
-                             "Description DESC,SL DESC"));
+    EXPECT_EQ(sent(op::GetPrevious2, 3),
+              both.arg(QLatin1Char('<')) + QStringLiteral("Description DESC,SL DESC"));
 }
 
 TEST_F(RecordOpTest, ApostropheAndCommaInTheKeyValue) {
@@ -279,23 +269,17 @@ TEST_F(RecordOpTest, ItemCodeStoredWithLeadingBlanksIsFound) {
                            QStringLiteral("LEADING BLANKS"), 500));
     db().Inventory = InventoryRecord();
     db().Inventory.ItemID = QStringLiteral("LEADING");
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 2))
-        << db().LastError().description.toStdString() << " | "
-        << db().LastStatement().toStdString();
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 2)) << why();
     EXPECT_EQ(db().Inventory.RecordNum, 500);
     EXPECT_EQ(db().Inventory.ItemID.str(), QStringLiteral("   LEADING") + QString(15, u' '));
     // And the other way round: typed with blanks, stored without.
     db().Inventory.ItemID = QStringLiteral("  hb-000002");
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 2))
-        << db().LastError().description.toStdString() << " | "
-        << db().LastStatement().toStdString();
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 2)) << why();
     EXPECT_EQ(db().Inventory.RecordNum, 13);
 }
 
 TEST_F(RecordOpTest, FailedReadKeepsTheBufferAndResetsTheRow) {
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0));  // record 0: none
-    db().Inventory.RecordNum = 20;
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0));
+    goTo(20);
     db().Inventory.SL = QStringLiteral("ZZZZZZZZ");
     const InventoryRecord before = db().Inventory;
     EXPECT_FALSE(db().RecordOp(kInventoryTable, op::GetEqual, 1));
@@ -329,63 +313,51 @@ TEST_F(RecordOpTest, GetNextOnTwoSegmentsWithASingleFirstValueMovesOn) {
 
 // Walks the whole table on a key forward and back and compares with the expected order.
 void walkBothWays(RecordLayer& db, std::int16_t key, const std::vector<int>& expected) {
-    std::vector<int> forward;
-    ASSERT_TRUE(db.RecordOp(kInventoryTable, op::GetFirst, key));
-    do {
-        forward.push_back(db.Inventory.RecordNum);
-        ASSERT_LE(forward.size(), expected.size() + 1) << "walk does not end";
-    } while (db.RecordOp(kInventoryTable, op::GetNext, key));
-    EXPECT_EQ(forward, expected) << "key " << key;
+    auto walk = [&](std::int16_t start, std::int16_t step) {
+        std::vector<int> seen;
+        EXPECT_TRUE(db.RecordOp(kInventoryTable, start, key));
+        do {
+            seen.push_back(db.Inventory.RecordNum);
+        } while (seen.size() <= expected.size() && db.RecordOp(kInventoryTable, step, key));
+        return seen;
+    };
+    EXPECT_EQ(walk(op::GetFirst, op::GetNext), expected) << "key " << key;
+    EXPECT_EQ(walk(op::GetLast, op::GetPrevious),
+              std::vector<int>(expected.rbegin(), expected.rend()))
+        << "key " << key;
+}
 
-    std::vector<int> backward;
-    ASSERT_TRUE(db.RecordOp(kInventoryTable, op::GetLast, key));
-    do {
-        backward.push_back(db.Inventory.RecordNum);
-        ASSERT_LE(backward.size(), expected.size() + 1) << "walk does not end";
-    } while (db.RecordOp(kInventoryTable, op::GetPrevious, key));
-    std::vector<int> reversed(expected.rbegin(), expected.rend());
-    EXPECT_EQ(backward, reversed) << "key " << key;
+// The record numbers of the fixture's items sorted here.
+template <typename Less>
+std::vector<int> sortedItems(int count, Less less) {
+    std::vector<InventoryRecord> items;
+    for (int i = 0; i < count; ++i) {
+        items.push_back(DbFixture::Item(i));
+    }
+    std::sort(items.begin(), items.end(), less);
+    std::vector<int> out;
+    for (const InventoryRecord& r : items) {
+        out.push_back(r.RecordNum);
+    }
+    return out;
 }
 
 TEST_F(RecordOpTest, WalksForwardAndBackwardOnSeveralKeys) {
-    std::vector<int> byNumber;
-    for (int i = 0; i < 30; ++i) {
-        byNumber.push_back(11 + i);
-    }
+    const std::vector<int> byNumber =
+        sortedItems(30, [](const auto& x, const auto& y) { return x.RecordNum < y.RecordNum; });
     walkBothWays(db(), 0, byNumber);
     walkBothWays(db(), 1, byNumber);  // S/L codes rise with the record number
-
     // Key 3 (Description, SL) and key 11 (LocFront, RecordNum): order as sorted here.
-    struct Row {
-        QString a;
-        QString b;
-        int num;
-    };
-    std::vector<Row> rows;
-    for (int i = 0; i < 30; ++i) {
-        const InventoryRecord r = DbFixture::Item(i);
-        rows.push_back({r.Description.rtrimmed().toUpper(), r.SL.rtrimmed(), r.RecordNum});
-    }
-    std::sort(rows.begin(), rows.end(),
-              [](const Row& x, const Row& y) { return x.a != y.a ? x.a < y.a : x.b < y.b; });
-    std::vector<int> byDescription;
-    for (const Row& r : rows) {
-        byDescription.push_back(r.num);
-    }
-    walkBothWays(db(), 3, byDescription);
-
-    rows.clear();
-    for (int i = 0; i < 30; ++i) {
-        const InventoryRecord r = DbFixture::Item(i);
-        rows.push_back({r.LocFront.rtrimmed(), {}, r.RecordNum});
-    }
-    std::sort(rows.begin(), rows.end(),
-              [](const Row& x, const Row& y) { return x.a != y.a ? x.a < y.a : x.num < y.num; });
-    std::vector<int> byLocation;
-    for (const Row& r : rows) {
-        byLocation.push_back(r.num);
-    }
-    walkBothWays(db(), 11, byLocation);
+    walkBothWays(db(), 3, sortedItems(30, [](const auto& x, const auto& y) {
+                     const QString a = x.Description.rtrimmed().toUpper();
+                     const QString b = y.Description.rtrimmed().toUpper();
+                     return a != b ? a < b : x.SL.rtrimmed() < y.SL.rtrimmed();
+                 }));
+    walkBothWays(db(), 11, sortedItems(30, [](const auto& x, const auto& y) {
+                     const QString a = x.LocFront.rtrimmed();
+                     const QString b = y.LocFront.rtrimmed();
+                     return a != b ? a < b : x.RecordNum < y.RecordNum;
+                 }));
 }
 
 // The record numbers of every inventory row in the order of one statement.
@@ -419,8 +391,7 @@ TEST_F(RecordOpTest, ItemCodeKeysWalkCodesWithLeadingBlanksInTheirPlace) {
         db().Inventory.ItemID = QString::fromLatin1(e.code);
         db().Inventory.DeptCode = QString::fromLatin1(e.dept);
         db().Inventory.RecordNum = e.num;
-        ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Insert, 0))
-            << db().LastError().description.toStdString();
+        ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Insert, 0)) << why();
     }
 
     const std::vector<int> byCode = orderOf(db(), QStringLiteral("ltrim(ItemID)"));
@@ -471,14 +442,6 @@ TEST_F(RecordOpTest, UpcWalkOnKeyOneFollowsItemThenCode) {
                                  QStringLiteral("10000003/") + DbFixture::UpcCode(3)}));
 }
 
-TEST_F(RecordOpTest, GetEqualOnUpcFindsTheRowWhateverItsCode) {
-    db().Upc = UpcRecord();
-    db().Upc.UPC = DbFixture::UpcCode(7);
-    ASSERT_TRUE(db().RecordOp(kUpcTable, op::GetEqual, 2));
-    EXPECT_EQ(db().Upc.SL.rtrimmed(), QStringLiteral("10000007"));
-    EXPECT_EQ(db().Upc.InvUID, 18);
-}
-
 TEST_F(RecordOpTest, BySqlOpensTheStatementAndLeavesTheBuffer) {
     const InventoryRecord before = db().Inventory;
     QString sql = QStringLiteral(
@@ -493,8 +456,7 @@ TEST_F(RecordOpTest, BySqlOpensTheStatementAndLeavesTheBuffer) {
 }
 
 TEST_F(RecordOpTest, CodesWithoutServerWorkAnswerTrueAndTouchNothing) {
-    db().Inventory.RecordNum = 25;
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0));
+    goTo(25);
     const InventoryRecord before = db().Inventory;
     const QString statement = db().LastStatement();
     for (std::int16_t code : {0, 1, 19, 20, 21, 14, 99, -5}) {
@@ -518,8 +480,7 @@ TEST_F(RecordOpTest, TableNumbersOutsideTheRegistryAreRefused) {
 }
 
 TEST_F(RecordOpTest, MalformedStatementFailsAndKeepsTheCurrentRow) {
-    db().Inventory.RecordNum = 21;
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0));
+    goTo(21);
     QString sql = QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE SL = 'unterminated");
     EXPECT_FALSE(db().RecordOp(kInventoryTable, op::BySQL, 0, false, false, sql));
     EXPECT_TRUE(db().LastError().isSet());
@@ -539,8 +500,7 @@ TEST_F(RecordOpTest, InsertWritesEveryFieldAndReadsBackTheSame) {
     r.QZV3 = 7;
     r.PenLiqorUnit = -2;
     db().Inventory = r;
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Insert, 0))
-        << db().LastError().description.toStdString();
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Insert, 0)) << why();
     db().Inventory = InventoryRecord();
     ASSERT_TRUE(db().GetInventoryByRecordNum(r.RecordNum));
     const InventoryRecord& got = db().Inventory;
@@ -567,8 +527,7 @@ TEST_F(RecordOpTest, HostileTextInEveryFieldIsStoredAsText) {
     });
     r.RecordNum = 900;
     db().Inventory = r;
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Insert, 0))
-        << db().LastError().description.toStdString();
+    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Insert, 0)) << why();
     EXPECT_EQ(db().InventoryRowCount(), std::optional<std::int64_t>(31));
     ASSERT_TRUE(db().GetInventoryByRecordNum(900));
     // A pair of apostrophes stands for one; the text never became a statement of its own.
@@ -581,9 +540,7 @@ TEST_F(RecordOpTest, HostileTextInEveryFieldIsStoredAsText) {
     db().Upc.UPC = nasty;
     db().Upc.LABEL = nasty;
     db().Upc.POLL = nasty;
-    const bool upcIn = db().RecordOp(kUpcTable, op::Insert, 0);
-    EXPECT_TRUE(upcIn) << db().LastError().description.toStdString() << " | "
-                       << db().LastStatement().toStdString();
+    EXPECT_TRUE(db().RecordOp(kUpcTable, op::Insert, 0)) << why();
     // Stored with its pair of apostrophes as one: found when asked for that way.
     db().Upc.UPC = QStringLiteral("a'b'c'); DROP");
     EXPECT_TRUE(db().RecordOp(kUpcTable, op::GetEqual, 2));
@@ -609,11 +566,11 @@ TEST_F(RecordOpTest, DuplicateUpcIsNotInserted) {
     db().Upc.UPC = DbFixture::UpcCode(4);
     ASSERT_TRUE(db().RecordOp(kUpcTable, op::GetEqual, 2));
     EXPECT_EQ(db().Upc.SL.rtrimmed(), QStringLiteral("10000004"));
+    EXPECT_EQ(db().Upc.InvUID, 15);
 }
 
 TEST_F(RecordOpTest, InsertLeavesTheCurrentRowWhereItWas) {
-    db().Inventory.RecordNum = 22;
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0));
+    goTo(22);
     ASSERT_TRUE(
         insertItem(QStringLiteral("NEW1"), QStringLiteral("NEW1"), QStringLiteral("NEW"), 700));
     EXPECT_EQ(db().FieldValue(kInventoryTable, 40).toInteger(), 22);
@@ -647,8 +604,7 @@ TEST_F(RecordOpTest, UpdateInDirectModeWritesOnlyTheSetColumns) {
 }
 
 TEST_F(RecordOpTest, UpdateOfARowChangedElsewhereFailsAndChangesNothing) {
-    db().Inventory.RecordNum = 17;
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0));
+    goTo(17);
     {
         // Another workstation changes the same item in between.
         SqliteEngine other(sandbox.native(fx.dataFolder));
@@ -694,14 +650,12 @@ TEST_F(EmptyInventoryTest, UpdateAndDeleteWithoutACurrentRowFail) {
 
 TEST_F(RecordOpTest, DeleteRemovesTheRowAndKeepsARecallLine) {
     fx.run.UserID = QStringLiteral("ANN");
-    db().Inventory.RecordNum = 19;
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0));
+    goTo(19);
     ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Delete, 0));
     EXPECT_FALSE(db().GetInventoryByRecordNum(19));
 
     const QStringList lines =
-        QString::fromUtf8(sandbox.readFile(QStringLiteral("C:\\KT\\DeleteRecall.txt")))
-            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        crlfLines(sandbox.readFile(QStringLiteral("C:\\KT\\DeleteRecall.txt")));
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")) +
                             QStringLiteral(" ANN  quorvane"));
@@ -776,15 +730,13 @@ TEST_F(RecordOpTest, GetBySlCodeAndTheReservedCodes) {
 }
 
 TEST_F(RecordOpTest, RowCountLeavesTheCurrentRow) {
-    db().Inventory.RecordNum = 30;
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0));
+    goTo(30);
     EXPECT_EQ(db().InventoryRowCount(), std::optional<std::int64_t>(30));
     EXPECT_EQ(db().FieldValue(kInventoryTable, 40).toInteger(), 30);
 }
 
 TEST_F(RecordOpTest, ColumnsOfTheCurrentRow) {
-    db().Inventory.RecordNum = 11;
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0));
+    goTo(11);
     EXPECT_EQ(db().FieldName(kInventoryTable, 55), QStringLiteral("PenLiqorUnit"));
     EXPECT_EQ(db().FieldValue(kInventoryTable, 8).kind(), Value::Kind::Decimal);
     EXPECT_EQ(db().FieldValue(kInventoryTable, 57).kind(), Value::Kind::Null);

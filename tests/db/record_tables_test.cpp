@@ -5,6 +5,7 @@
 #include "db/inventory_table.h"
 #include "db/upc_table.h"
 #include "tests/db/db_test_util.h"
+#include "tests/db/sqlite_test_schema.h"
 
 #include <gtest/gtest.h>
 #include <QStringList>
@@ -17,47 +18,14 @@ using namespace qv::db;
 
 namespace {
 
-TEST(InventoryDefinition, CreateStatementListsTheColumnsInOrder) {
-    const QString sql = inventory::CreateStatement(QStringLiteral("invt1"));
-    EXPECT_TRUE(sql.startsWith(QStringLiteral(
-        "Create Table invt1 (SL CHAR (8) NOT NULL DEFAULT ' ', ItemID CHAR (25) NOT NULL "
-        "DEFAULT ' ', Description CHAR (30) DEFAULT ' ', ")))
-        << sql.toStdString();
-    EXPECT_TRUE(sql.contains(QStringLiteral(
-        ", Price DECIMAL (18,4), Cost DECIMAL (18,4), QtyOnHand DECIMAL (18,4), MinQ SMALLINT, "
-        "MaxQ INT, QTYINPACK SMALLINT, ")));
-    EXPECT_TRUE(sql.contains(QStringLiteral(
-        ", RegionID SMALLINT, PriceIncTax DECIMAL(18,2), LastSold CHAR(8) DEFAULT ' ', ")));
-    EXPECT_TRUE(
-        sql.endsWith(QStringLiteral(", QZV1 INTEGER, QZV2 INTEGER, PenLiqorUnit SMALLINT DEFAULT "
-                                    "0, QZV3 INTEGER DEFAULT 0);")));
-    EXPECT_EQ(sql.count(QStringLiteral(", ")), 56);
-}
-
-TEST(InventoryDefinition, IndexStatementsAreTheThirteenAsWritten) {
-    const QStringList parts =
-        inventory::IndexStatements(QStringLiteral("invt1")).split(u';', Qt::SkipEmptyParts);
-    ASSERT_EQ(parts.size(), 13);
-    EXPECT_EQ(parts[0], QStringLiteral("Create UNIQUE CLUSTERED Index idx_0 On invt1(RecordNum)"));
-    EXPECT_EQ(parts[1], QStringLiteral("Create UNIQUE  Index idx_1 On invt1(SL)"));
-    EXPECT_EQ(parts[4], QStringLiteral("Create UNIQUE  Index idx_4 On invt1(SubDescription, SL)"));
-    EXPECT_EQ(parts[5], QStringLiteral("Create UNIQUE Index idx_5 On invt1(VendorCode, SL)"));
-    EXPECT_EQ(parts[7], QStringLiteral("Create Index idx_7 On invt1(VendorCode, Description)"));
-    EXPECT_EQ(parts[8], QStringLiteral("Create UNIQUE Index idx_8 On invt1(DeptCode, ItemID)"));
-    EXPECT_EQ(parts[9], QStringLiteral("Create Index idx_9 On invt1(PriceFactor, Description)"));
-    EXPECT_EQ(parts[12], QStringLiteral("Create UNIQUE Index idx_12 on invt1(Poll, RecordNum)"));
-}
-
-TEST(UpcDefinition, StatementsAsWritten) {
-    EXPECT_EQ(upc::CreateStatement(QStringLiteral("UPC1")),
-              QStringLiteral("Create Table UPC1 (SL CHAR (8) NOT NULL, UPC CHAR (15) NOT NULL, "
-                             "LABEL CHAR (30), POLL CHAR (1),InvUID INTEGER);"));
-    EXPECT_EQ(upc::IndexStatements(QStringLiteral("UPC1")),
-              QStringLiteral("Create Index idx_0 On UPC1(SL);"
-                             "Create UNIQUE  CLUSTERED Index idx_1 On UPC1(UPC, SL);"
-                             "Create UNIQUE Index idx_2 On UPC1(UPC);"
-                             "Create Index idx_3 On UPC1(Poll);"
-                             "Create Index idx_4 On UPC1(InvUID);"));
+TEST(StoreTableDefinitions, StatementsAsWritten) {
+    // Every column, every index and every odd blank of the statements the servers were given.
+    const QString invt = QStringLiteral("invt1");
+    EXPECT_EQ(inventory::CreateStatement(invt), test::schema::inventoryCreate(invt));
+    EXPECT_EQ(inventory::IndexStatements(invt), test::schema::inventoryIndexes(invt).join(""));
+    const QString upc = QStringLiteral("UPC1");
+    EXPECT_EQ(upc::CreateStatement(upc), test::schema::upcCreate(upc));
+    EXPECT_EQ(upc::IndexStatements(upc), test::schema::upcIndexes(upc).join(""));
 }
 
 TEST(CommonDefinition, StatementsAsWritten) {
@@ -70,10 +38,6 @@ TEST(CommonDefinition, StatementsAsWritten) {
         sql.endsWith(QStringLiteral(", CountryID SMALLINT, Email CHAR (35), Spare CHAR (65));")));
     EXPECT_EQ(common::IndexStatements(QStringLiteral("COMMON")),
               QStringLiteral("Create UNIQUE Index idx_0 On COMMON(DupID);"));
-    EXPECT_EQ(QString::fromUtf16(common::kColumns[common::colStoreNumber].name),
-              QStringLiteral("StoreNumber"));
-    EXPECT_EQ(QString::fromUtf16(common::kColumns[common::colCountryID].name),
-              QStringLiteral("CountryID"));
 }
 
 TEST(CommonDefinition, RatesForTheCountrySettings) {
@@ -89,51 +53,46 @@ TEST(CommonDefinition, RatesForTheCountrySettings) {
 
 // --- keys ------------------------------------------------------------------------------------
 
-TEST(InventoryKeys, ItemCodeKeyDropsLeadingBlanks) {
-    InventoryRecord r;
-    r.ItemID = QStringLiteral("   ABC");
-    KeySegments k;
-    ASSERT_EQ(inventory::SetKey(r, 2, k), 1);
-    EXPECT_EQ(k.ordinal[0], 1);
-    EXPECT_EQ(k.value[0].toText(), QStringLiteral("ABC"));
-}
-
 TEST(InventoryKeys, SegmentsFollowTheKeyTable) {
     InventoryRecord r;
+    r.ItemID = QStringLiteral("   ABC");
     r.RecordNum = 77;
     r.LocBack = QStringLiteral("B2");
-    KeySegments k;
-    ASSERT_EQ(inventory::SetKey(r, 10, k), 2);
-    EXPECT_EQ(k.ordinal[0], 39);
-    EXPECT_EQ(k.ordinal[1], 40);
-    EXPECT_EQ(k.value[0].toText(), QStringLiteral("B2"));
-    EXPECT_EQ(k.value[1].kind(), Value::Kind::Integer);
-    EXPECT_EQ(k.value[1].toInteger(), 77);
-    ASSERT_EQ(inventory::SetKey(r, 5, k), 2);
-    EXPECT_EQ(k.ordinal[0], 7);
-    EXPECT_EQ(k.ordinal[1], 2);
-    ASSERT_EQ(inventory::SetKey(r, 9, k), 2);
-    EXPECT_EQ(k.ordinal[0], 50);
-}
-
-TEST(InventoryKeys, UnknownKeyLoadsNothing) {
-    InventoryRecord r;
-    r.SL = QStringLiteral("X");
-    KeySegments k;
-    inventory::SetKey(r, 1, k);
-    EXPECT_EQ(inventory::SetKey(r, 13, k), -1);
-    EXPECT_EQ(inventory::SetKey(r, -1, k), -1);
-    EXPECT_EQ(k.value[0].toText(), QStringLiteral("X"));
-}
-
-TEST(InventoryKeys, ApostropheDoubledInFirstSegmentsBlankedLater) {
-    InventoryRecord r;
     r.Description = QStringLiteral("O'BRIEN, JOE");
     r.SL = QStringLiteral("A'1");
+    struct Case {
+        const char* label;
+        int key;
+        int segments;
+        std::vector<int> ordinals;
+        QStringList texts;  // of the leading segments
+    };
+    const Case cases[] = {
+        {"item code without leading blanks", 2, 1, {1}, {"ABC"}},
+        {"location and record number", 10, 2, {39, 40}, {"B2"}},
+        {"vendor and description", 5, 2, {7, 2}, {}},
+        {"price factor first", 9, 2, {50}, {}},
+        {"apostrophe doubled in the first segments", 3, 2, {2, 0}, {"O''BRIEN,JOE", "A''1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        KeySegments k;
+        ASSERT_EQ(inventory::SetKey(r, c.key, k), c.segments);
+        for (size_t i = 0; i < c.ordinals.size(); ++i) {
+            EXPECT_EQ(k.ordinal[i], c.ordinals[i]) << i;
+        }
+        for (int i = 0; i < c.texts.size(); ++i) {
+            EXPECT_EQ(k.value[i].toText(), c.texts[i]) << i;
+        }
+    }
     KeySegments k;
-    ASSERT_EQ(inventory::SetKey(r, 3, k), 2);
-    EXPECT_EQ(k.value[0].toText(), QStringLiteral("O''BRIEN,JOE"));
-    EXPECT_EQ(k.value[1].toText(), QStringLiteral("A''1"));
+    inventory::SetKey(r, 10, k);
+    EXPECT_EQ(k.value[1].kind(), Value::Kind::Integer);
+    EXPECT_EQ(k.value[1].toInteger(), 77);
+    // An unknown key loads nothing.
+    EXPECT_EQ(inventory::SetKey(r, 13, k), -1);
+    EXPECT_EQ(inventory::SetKey(r, -1, k), -1);
+    EXPECT_EQ(k.value[0].toText(), QStringLiteral("B2"));
 }
 
 TEST(UpcKeys, KeyTable) {
@@ -219,14 +178,12 @@ TEST(InventoryValues, DescriptionApostropheDoubledCodesBlanked) {
     EXPECT_EQ(inventory::RecordValues(r), values);
 }
 
-TEST(InventoryValues, FullWidthDescriptionGetsBlanks) {
-    InventoryRecord r;
-    r.Description = QStringLiteral("123456789'123456789012345678XY");  // 30 characters
-    const QStringList v = splitValues(*inventory::RecordValues(r));
-    EXPECT_EQ(v[2], QStringLiteral("'123456789 123456789012345678XY'"));
-}
-
 TEST(InventoryValues, DoublingThatWouldNotFitGetsBlanksInstead) {
+    InventoryRecord full;
+    full.Description = QStringLiteral("123456789'123456789012345678XY");  // 30 characters
+    EXPECT_EQ(splitValues(*inventory::RecordValues(full))[2],
+              QStringLiteral("'123456789 123456789012345678XY'"));
+
     InventoryRecord r;
     r.Description = QStringLiteral("''A'B'C'D'E'F'G'H'I'J'K'L'M'N");  // has '' already: unchanged
     r.SubDescription = QStringLiteral("A'B'C'D'E'F'G'H'IJ");          // 18: doubled is 26
@@ -289,14 +246,12 @@ TEST(CommonValues, AllQuotedLastWithABlank) {
 }
 
 TEST(SpecialCodes, ReservedCodesAndTheRest) {
-    EXPECT_EQ(inventory::SpecialCodeNumber(QStringLiteral("~NONSTK")), 1);
-    EXPECT_EQ(inventory::SpecialCodeNumber(QStringLiteral("~ROA    ")), 2);
-    EXPECT_EQ(inventory::SpecialCodeNumber(QStringLiteral("~ROAL")), 3);
-    EXPECT_EQ(inventory::SpecialCodeNumber(QStringLiteral("~ROALTX")), 10);
-    EXPECT_EQ(inventory::SpecialCodeNumber(QStringLiteral("~DPOUT")), -1);
-    EXPECT_EQ(inventory::SpecialCodeNumber(QStringLiteral("0")), 0);
-    EXPECT_EQ(inventory::SpecialCodeNumber(QStringLiteral("~roa")), 999999);
-    EXPECT_EQ(inventory::SpecialCodeNumber(QStringLiteral("ABC")), 999999);
+    const std::pair<const char*, int> codes[] = {{"~NONSTK", 1},   {"~ROA    ", 2}, {"~ROAL", 3},
+                                                 {"~ROALTX", 10},  {"~DPOUT", -1},  {"0", 0},
+                                                 {"~roa", 999999}, {"ABC", 999999}};
+    for (const auto& [code, number] : codes) {
+        EXPECT_EQ(inventory::SpecialCodeNumber(QString::fromLatin1(code)), number) << code;
+    }
 }
 
 TEST(RecordFields, ValuesIntoFieldsSurviveBadData) {

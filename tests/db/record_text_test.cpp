@@ -37,41 +37,36 @@ TEST(FixedText, TrimsKeepInnerBlanks) {
     EXPECT_EQ(f.trimmed(), QStringLiteral("A B"));
 }
 
-TEST(SqlSafeText, TextWithoutApostropheIsUnchanged) {
-    EXPECT_EQ(SqlSafeText(QStringLiteral("ABC, DEF  "), true, 0), QStringLiteral("ABC, DEF  "));
-}
-
-TEST(SqlSafeText, NulMakesBlanksOfTheSameLength) {
-    const QString withNul = QStringLiteral("AB") + QChar(0) + QStringLiteral("C'D");
-    EXPECT_EQ(SqlSafeText(withNul, true, 0), QStringLiteral("      "));
-}
-
-TEST(SqlSafeText, AlreadyDoubledApostrophesAreLeftAlone) {
-    EXPECT_EQ(SqlSafeText(QStringLiteral("O''BRIEN'S, X"), true, 0),
-              QStringLiteral("O''BRIEN'S, X"));
-}
-
-TEST(SqlSafeText, FirstSegmentsDoubleAndCompact) {
-    // Segments 1 to 3: apostrophe doubled, the blank after the comma removed (limit 0).
-    EXPECT_EQ(SqlSafeText(QStringLiteral("O'BRIEN, JOE  "), true, 0),
-              QStringLiteral("O''BRIEN,JOE"));
-}
-
-TEST(SqlSafeText, LaterSegmentsBlankTheApostrophe) {
-    EXPECT_EQ(SqlSafeText(QStringLiteral("O'BRIEN, JOE"), false, 0),
-              QStringLiteral("O BRIEN, JOE"));
-}
-
-TEST(SqlSafeText, CompactsOnlyWhenOverTheLimit) {
-    EXPECT_EQ(SqlSafeText(QStringLiteral("JOE'S,  BAR"), true, 30), QStringLiteral("JOE''S,  BAR"));
-    // Over the limit: ", " to "," first, then each pair of blanks to one, one pass each, so
-    // four blanks after the comma end as two; the trailing comma goes.
-    EXPECT_EQ(SqlSafeText(QStringLiteral("JOE'S,    BAR,"), true, 5),
-              QStringLiteral("JOE''S,  BAR"));
-}
-
-TEST(SqlSafeText, TrimsOnlyBlanks) {
-    EXPECT_EQ(SqlSafeText(QStringLiteral("\tA'B  "), true, 10), QStringLiteral("\tA''B"));
+TEST(SqlSafeText, Cases) {
+    struct Case {
+        const char* label;
+        QString text;
+        bool firstSegments;
+        int limit;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"text without apostrophe is unchanged", QStringLiteral("ABC, DEF  "), true, 0,
+         "ABC, DEF  "},
+        {"NUL makes blanks of the same length",
+         QStringLiteral("AB") + QChar(0) + QStringLiteral("C'D"), true, 0, "      "},
+        {"already doubled apostrophes are left alone", QStringLiteral("O''BRIEN'S, X"), true, 0,
+         "O''BRIEN'S, X"},
+        // Segments 1 to 3: apostrophe doubled, the blank after the comma removed (limit 0).
+        {"first segments double and compact", QStringLiteral("O'BRIEN, JOE  "), true, 0,
+         "O''BRIEN,JOE"},
+        {"later segments blank the apostrophe", QStringLiteral("O'BRIEN, JOE"), false, 0,
+         "O BRIEN, JOE"},
+        {"under the limit: no compacting", QStringLiteral("JOE'S,  BAR"), true, 30, "JOE''S,  BAR"},
+        // Over the limit: ", " to "," first, then each pair of blanks to one, one pass each, so
+        // four blanks after the comma end as two; the trailing comma goes.
+        {"over the limit: compacted", QStringLiteral("JOE'S,    BAR,"), true, 5, "JOE''S,  BAR"},
+        {"trims only blanks", QStringLiteral("\tA'B  "), true, 10, "\tA''B"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(SqlSafeText(c.text, c.firstSegments, c.limit), QString::fromLatin1(c.expected));
+    }
 }
 
 TEST(LiteralBody, KeepsPairsAndDoublesStrayApostrophes) {
