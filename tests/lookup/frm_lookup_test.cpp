@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <memory>
+#include <tuple>
 
 // The lookup window on the offscreen platform: shown without its own event loop, driven with
 // key and mouse events, except where the blocking OpenInventoryLookup itself is under test.
@@ -21,32 +22,20 @@ namespace {
 
 using namespace lookup_text;
 
-class LookupFormTest : public ::testing::Test {
+class LookupFormTest : public SharedStoreTest {
 protected:
-    static void SetUpTestSuite() {
-        sandbox_ = new Sandbox;
-        store_ = new LookupStore(*sandbox_);
-    }
-    static void TearDownTestSuite() {
-        delete store_;
-        delete sandbox_;
-    }
     void SetUp() override {
-        ASSERT_TRUE(store_->error.isEmpty()) << store_->error.toStdString();
-        sandbox_->boxes.clear();
-        run().InventorySearchBy = 0;
+        SharedStoreTest::SetUp();
         run().TrainingMode = false;
         run().SelectedItemID.clear();
     }
     void TearDown() override {
         form_.reset();
         engine_.reset();
-        EXPECT_TRUE(sandbox_->boxes.allAnswered()) << "a message that was expected never came";
+        SharedStoreTest::TearDown();
     }
 
     RunValues& run() { return store_->db.run; }
-    Sandbox& sb() { return *sandbox_; }
-    LookupStore& store() { return *store_; }
     LookupContext context() {
         return LookupContext{session_, *store_->db.layer, run(), country_, sandbox_->services};
     }
@@ -80,16 +69,11 @@ protected:
         return table()->visualRect(table()->model()->index(row - 1, col)).center();
     }
 
-    static Sandbox* sandbox_;
-    static LookupStore* store_;
     LookupSession session_;
     CountrySettings country_{sandbox_->services, store_->db.run};
     std::unique_ptr<LookupEngine> engine_;
     std::unique_ptr<frm_Lookup> form_;
 };
-
-Sandbox* LookupFormTest::sandbox_ = nullptr;
-LookupStore* LookupFormTest::store_ = nullptr;
 
 // --- opening -------------------------------------------------------------------------------
 
@@ -107,7 +91,7 @@ TEST_F(LookupFormTest, OpensOnTheDefaultColumnWithItsFirstPage) {
     EXPECT_FALSE(child<QLabel>("LblTraining")->isVisible());
     EXPECT_FALSE(child<QLabel>("Lblwait")->isVisible());
 
-    const QStringList all = store().listed("Description", "Description, SL");
+    const QStringList all = byDescription();
     const int rows = session_.rowsPerPage;
     EXPECT_EQ(rows, LookupEngine::RowsPerPageFor(grid().HeightTwips()));
     EXPECT_GE(rows, 10);
@@ -189,7 +173,7 @@ TEST_F(LookupFormTest, TypedTextPositionsTheGridAndKeysWithModifiersAreOnlyTyped
 
 TEST_F(LookupFormTest, ArrowPageAndSpinKeysMoveThroughTheList) {
     open();
-    const QStringList all = store().listed("Description", "Description, SL");
+    const QStringList all = byDescription();
     const int rows = session_.rowsPerPage;
     key(Qt::Key_Down);
     key(Qt::Key_Down);
@@ -261,35 +245,33 @@ TEST_F(LookupFormTest, EnterF2TheAcceptButtonAndADoubleClickAcceptTheSelectedRow
 }
 
 TEST_F(LookupFormTest, AcceptReturnsStoredCodesOfReservedAndNumericCodes) {
-    open();
-    key(Qt::Key_F6);
-    QTest::keyClicks(searchBox(), "~ROA");
-    ASSERT_EQ(grid().TextMatrix(1, 2), "~ROA    ");
-    key(Qt::Key_Return);
-    EXPECT_EQ(run().SelectedItemID, "~ROA    ");
-
-    open();
-    QTest::keyClicks(searchBox(), "123");
-    ASSERT_EQ(grid().TextMatrix(1, 2), "    123. ");
-    key(Qt::Key_Return);
-    EXPECT_EQ(run().SelectedItemID, "    123 ");
+    for (const auto& [typed, cell, stored] :
+         {std::tuple{"~ROA", "~ROA    ", "~ROA    "}, std::tuple{"123", "    123. ", "    123 "}}) {
+        open();
+        key(Qt::Key_F6);
+        QTest::keyClicks(searchBox(), typed);
+        ASSERT_EQ(grid().TextMatrix(1, 2), cell);
+        key(Qt::Key_Return);
+        EXPECT_EQ(run().SelectedItemID, stored);
+    }
 }
 
 TEST_F(LookupFormTest, EscapeAndTheCancelButtonCancelWithoutASelection) {
-    run().SelectedItemID = "12";
-    open();
-    key(Qt::Key_Down);
-    key(Qt::Key_Escape);
-    EXPECT_EQ(form_->result(), QDialog::Rejected);
-    EXPECT_FALSE(form_->isVisible());
-    EXPECT_EQ(run().SelectedItemID, "");
-    EXPECT_EQ(session_.currentRow, 0);
-
-    run().SelectedItemID = "12";
-    open();
-    QTest::mouseClick(child<QPushButton>("cmdExit"), Qt::LeftButton);
-    EXPECT_EQ(form_->result(), QDialog::Rejected);
-    EXPECT_EQ(run().SelectedItemID, "");
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "Escape" : "Cancel button");
+        run().SelectedItemID = "12";
+        open();
+        key(Qt::Key_Down);
+        if (escape) {
+            key(Qt::Key_Escape);
+        } else {
+            QTest::mouseClick(child<QPushButton>("cmdExit"), Qt::LeftButton);
+        }
+        EXPECT_EQ(form_->result(), QDialog::Rejected);
+        EXPECT_FALSE(form_->isVisible());
+        EXPECT_EQ(run().SelectedItemID, "");
+        EXPECT_EQ(session_.currentRow, 0);
+    }
 }
 
 TEST_F(LookupFormTest, F3TicksTheWildcardBoxThenEnterOrF11SearchesAndF12Resets) {
@@ -357,7 +339,7 @@ TEST_F(LookupFormTest, F1AndTheHelpButtonOpenTheLookupTopic) {
 
 TEST_F(LookupFormTest, ResizingRecomputesTheRowsPerPage) {
     open();
-    const QStringList all = store().listed("Description", "Description, SL");
+    const QStringList all = byDescription();
     key(Qt::Key_PageDown);
     const int before = session_.rowsPerPage;
     form_->resize(form_->width(), form_->height() + 300);
@@ -372,6 +354,8 @@ TEST_F(LookupFormTest, ResizingRecomputesTheRowsPerPage) {
     EXPECT_LT(session_.rowsPerPage, before);
     EXPECT_EQ(grid().Rows(), session_.rowsPerPage + 1);
     EXPECT_EQ(grid().TextMatrix(1, 0), all.at(before));
+    key(Qt::Key_PageDown);  // pages by the new size
+    EXPECT_EQ(grid().TextMatrix(1, 0), all.at(before + session_.rowsPerPage));
 }
 
 TEST_F(LookupFormTest, StopAndEscapeStayLiveDuringALongFill) {

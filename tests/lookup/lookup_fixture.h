@@ -177,4 +177,36 @@ struct LookupRig {
     GridControl grid;
 };
 
+// One store for a whole suite of tests that only read it; each test starts with no message
+// expected and sorted by description, and ends with every expected message shown.
+class SharedStoreTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        sandbox_ = new Sandbox;
+        store_ = new LookupStore(*sandbox_);
+    }
+    static void TearDownTestSuite() {
+        delete store_;
+        delete sandbox_;
+        store_ = nullptr;
+        sandbox_ = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(store_->error.isEmpty()) << store_->error.toStdString();
+        sandbox_->boxes.clear();
+        store_->db.run.InventorySearchBy = 0;
+    }
+    void TearDown() override {
+        EXPECT_TRUE(sandbox_->boxes.allAnswered()) << "a message that was expected never came";
+    }
+
+    Sandbox& sb() { return *sandbox_; }
+    LookupStore& store() { return *store_; }
+    // The listed descriptions in the lookup's default order.
+    static QStringList byDescription() { return store_->listed("Description", "Description, SL"); }
+
+    inline static Sandbox* sandbox_ = nullptr;
+    inline static LookupStore* store_ = nullptr;
+};
+
 }  // namespace qv::test

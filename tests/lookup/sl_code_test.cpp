@@ -1,13 +1,5 @@
 #include "lookup/sl_code.h"
-#include "lookup/grid_control.h"
-#include "lookup/lookup_engine.h"
-
-#include <gtest/gtest.h>
-#include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
+#include "tests/lookup/lookup_fixture.h"
 
 namespace qv {
 namespace {

@@ -51,15 +51,9 @@ TEST(SaveLinkedItem, ARefusedItemTakesItsUpcRowBack) {
         return std::make_unique<RefusingEngine>(folder, refuse);
     });
     ASSERT_TRUE(layer->OpenAllTables() && layer->OpenDataTables());
-    WizardContext ctx{w.sb.services,
-                      w.run(),
-                      *layer,
-                      w.country,
-                      w.fx.dataFolder,
-                      {},
-                      WizardWorld::kRootRecordNum,
-                      [&w](QDialog& d) { w.script.run(d); }};
+    WizardContext ctx = w.contextOver(*layer);
     w.startWithRoot();
+    ctx.startRecordNum = WizardWorld::kRootRecordNum;
     w.sb.boxes.expect(QString(), BoxAnswer::No);  // the case UPC is not scanned
     w.script.on("FrmBreakDown", BreakDownStep(true, {true, true, false}))
         .on("FrmPackQty", QuantityStep("Enter Number of Packs in the Case", "12"));
@@ -126,13 +120,6 @@ TEST_F(Linker, FirstItemOfAnEmptyTableIsNumberElevenAndGetsTheFirstCode) {
     EXPECT_EQ(row->Price, Currency());
     EXPECT_EQ(row->UOM.str(), "EA   ");
     EXPECT_TRUE(world.upcRows(11).empty());  // no UPC typed
-}
-
-TEST_F(Linker, OpeningTheLogKeepsOnlyTheLastCreation) {
-    world.sb.writeFile(world.sb.app.programFolder + "/QZV.txt", "old lines\r\n");
-    log.open();
-    log.line("Create Item");
-    EXPECT_EQ(world.logFile(), QByteArray("Create Item\r\n"));
 }
 
 TEST_F(Linker, SingleFromAPackDropsTheStarAndCutsTheCodeToItsColumn) {

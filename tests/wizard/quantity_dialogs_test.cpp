@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 #include <QTest>
+#include <optional>
+#include <tuple>
 
 namespace qv::test {
 namespace {
@@ -54,21 +56,17 @@ TEST(FrmPackQty, TakesWholeNumbersFromOneTo32767AndExplainsOtherNumbers) {
 TEST(FrmPackQty, EnterAndF10InTheBoxPressAccept) {
     Sandbox sb;
     FrmPackQty q(sb.services, 0);
-    q.show();
-    q.Text1()->setText("6");
-    QTest::keyClick(q.Text1(), Qt::Key_Return);
-    EXPECT_EQ(q.Number(), std::int16_t{6});
-    q.clearAnswer();
-    q.show();
-    q.Text1()->setText("8");
-    QTest::keyClick(q.Text1(), Qt::Key_F10);
-    EXPECT_EQ(q.Number(), std::int16_t{8});
-    q.clearAnswer();
-    q.show();
-    q.Text1()->setText("abc");
-    QTest::keyClick(q.Text1(), Qt::Key_Return);
-    EXPECT_FALSE(q.Number().has_value());
-    EXPECT_TRUE(q.isVisible());
+    for (const auto& [key, typed, taken] :
+         {std::tuple{Qt::Key_Return, "6", 6}, std::tuple{Qt::Key_F10, "8", 8},
+          std::tuple{Qt::Key_Return, "abc", 0}}) {
+        SCOPED_TRACE(typed);
+        q.clearAnswer();
+        q.show();
+        q.Text1()->setText(typed);
+        QTest::keyClick(q.Text1(), key);
+        EXPECT_EQ(q.Number(), taken ? std::optional<std::int16_t>(taken) : std::nullopt);
+        EXPECT_EQ(q.isVisible(), taken == 0);  // letters keep it open
+    }
 }
 
 TEST(FrmPackQtyPlacement, TwipsAreFifteenToThePixel) {
@@ -95,15 +93,14 @@ TEST(FrmUPC, AcceptTakesTheBoxAndCancelLeavesNothing) {
     EXPECT_EQ(accepted.TxtUPC()->text(), QString());
     UpcStep("9400000000017")(accepted);
     EXPECT_EQ(accepted.Result(), "9400000000017");
-
-    FrmUPC cancelled;
-    UpcStep("9400000000017", false)(cancelled);
-    EXPECT_EQ(cancelled.Result(), QString());
-
-    FrmUPC shortCode;
-    UpcStep("1234")(shortCode);
-    EXPECT_EQ(shortCode.Result(), QString());
-    EXPECT_EQ(shortCode.result(), QDialog::Accepted);
+    // Cancelled, or accepted with too short a code: no UPC.
+    for (const auto& [typed, accept] :
+         {std::pair{"9400000000017", false}, std::pair{"1234", true}}) {
+        FrmUPC f;
+        UpcStep(typed, accept)(f);
+        EXPECT_EQ(f.Result(), QString()) << typed;
+        EXPECT_EQ(f.result(), accept ? QDialog::Accepted : QDialog::Rejected) << typed;
+    }
 
     for (const auto& [key, expected] :
          {std::pair{Qt::Key_F10, "55555"}, std::pair{Qt::Key_Escape, ""}}) {
@@ -183,9 +180,7 @@ TEST_F(BreakDown, OneSellByUnitIsExplainedAndLeavesNoCounts) {
     EXPECT_TRUE(BoxShown(world.sb.boxes, 0, box::Information, "Defining Quantity Breaks"));
     EXPECT_EQ(f->outcome(), FrmBreakDown::Outcome::OneUnit);
     EXPECT_FALSE(f->EndsProgram());
-    EXPECT_FALSE(world.run().SellByCaseFlag);
-    EXPECT_EQ(world.run().PacksInCase, 0);
-    EXPECT_EQ(world.run().SinglesCount, 0);
+    expectCounts(false, 0, 0);
     EXPECT_FALSE(LinkCaptionsFor(world.run()).has_value());
 
     // F10 accepts the same way.
@@ -264,8 +259,7 @@ TEST_F(BreakDown, RootNeitherCaseNorPackIsRefused) {
     EXPECT_EQ(f->outcome(), FrmBreakDown::Outcome::RootRefused);
     EXPECT_TRUE(f->EndsProgram());
     EXPECT_EQ(world.sb.boxes.shown().at(2).style, box::Ok);
-    EXPECT_EQ(world.run().PacksInCase, 0);
-    EXPECT_EQ(world.run().SinglesCount, 0);
+    expectCounts(false, 0, 0);
 }
 
 TEST_F(BreakDown, ClosingAQuestionKeepsTheDialogOpenAndTheRootUntouchedAndEscCancels) {

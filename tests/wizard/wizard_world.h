@@ -165,14 +165,7 @@ struct WizardWorld {
     explicit WizardWorld(int items = 30, bool withRoot = true, bool rootUpc = true)
         : fx(sb, DbFixture::Options{items}),
           country(sb.services, fx.run),
-          ctx{sb.services,
-              fx.run,
-              *fx.layer,
-              country,
-              fx.dataFolder,
-              [this] { return nextPick(); },
-              0,
-              [this](QDialog& d) { script.run(d); }} {
+          ctx(contextOver(*fx.layer)) {
         EXPECT_TRUE(fx.ok()) << fx.error.toStdString();
         if (withRoot && fx.ok()) {
             EXPECT_TRUE(insertItem(Root(), rootUpc ? RootUpc() : QString()));
@@ -181,6 +174,18 @@ struct WizardWorld {
 
     db::RecordLayer& layer() { return *fx.layer; }
     RunValues& run() { return fx.run; }
+
+    // The wizard's context over one of this world's record layers: picks and dialogs scripted.
+    WizardContext contextOver(db::RecordLayer& l) {
+        return {sb.services,
+                fx.run,
+                l,
+                country,
+                fx.dataFolder,
+                [this] { return nextPick(); },
+                0,
+                [this](QDialog& d) { script.run(d); }};
+    }
 
     // The program started with "UID=" and the root's record number.
     void startWithRoot() {
@@ -261,6 +266,15 @@ struct WizardWorld {
             rs->moveNext();
         }
         return rows;
+    }
+
+    // The one UPC row stored for an item.
+    void expectOneUpc(std::int32_t invUid, const QString& upc, const QString& sl) {
+        const std::vector<db::UpcRecord> rows = upcRows(invUid);
+        ASSERT_EQ(rows.size(), 1u) << "UPC rows of " << invUid;
+        EXPECT_EQ(rows[0].UPC.rtrimmed(), upc);
+        EXPECT_EQ(rows[0].SL.str(), sl);
+        EXPECT_EQ(rows[0].POLL.str(), "Y");
     }
 
     std::int64_t inventoryCount() { return checker().InventoryRowCount().value_or(-1); }
