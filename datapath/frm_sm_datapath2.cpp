@@ -5,6 +5,7 @@
 #include "datapath/twips.h"
 #include "settings/form_helpers.h"
 #include "settings/function_keys.h"
+#include "settings/keyboard.h"
 #include "settings/vb_text.h"
 
 #include <QCheckBox>
@@ -104,7 +105,8 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
     if (!tip.isEmpty()) {
         b->setToolTip(tip);
     }
-    // Enter is the user's way to ask for the browser, never to press a button.
+    // Enter in a box is the user's way to ask for the browser: no button is pressed behind
+    // the focus; Enter on a focused button presses that one.
     b->setAutoDefault(false);
     b->setDefault(false);
     return b;
@@ -180,6 +182,9 @@ void frmSM_DATAPATH2::buildControls() {
                                  QStringLiteral("F10 Accept"), QStringLiteral("Save and Close"));
     cmdOkCancel_[1] = makeButton(this, QStringLiteral("cmdOkCancel_1"),
                                  QStringLiteral("Esc Cancel"), QStringLiteral("Discard and Close"));
+    // "F2 Browse" only shows whether the box with the focus can be browsed; it does nothing
+    // when pressed, so Tab passes it by.
+    cmdBrowse_->setFocusPolicy(Qt::NoFocus);
     const std::array<QPushButton*, 4> row{cmdBrowse_, cmdHelp_, cmdOkCancel_[0], cmdOkCancel_[1]};
     for (int i = 0; i < 4; ++i) {
         row[i]->setGeometry(
@@ -271,6 +276,13 @@ void frmSM_DATAPATH2::layoutRows() {
         lblEdit_[0]->setVisible(true);
         cboEdit_->setVisible(true);
     }
+    // Tab follows the rows as they now lie.
+    QWidget* const importRow[] = {txtEdit_[0], cmdBrowsePath_[0]};
+    QWidget* const dataRow[] = {txtEdit_[1], cmdBrowsePath_[1]};
+    QWidget* const* top = dataFirst ? dataRow : importRow;
+    QWidget* const* next = dataFirst ? importRow : dataRow;
+    SetTabOrder({top[0], top[1], next[0], next[1], cboEdit_, chkNetwork_, ckTest_, cmdHelp_,
+                 cmdOkCancel_[0], cmdOkCancel_[1]});
 }
 
 void frmSM_DATAPATH2::selectStation() {
@@ -350,9 +362,9 @@ void frmSM_DATAPATH2::onOk() {
         dataPath_.setDataPath(oldDataPath);
         dataPath_.setNetwork(oldNetwork);
         if (dataPath_.FieldKey() == u"STATION") {
-            cboEdit_->setFocus();
+            FocusForKeyboard(cboEdit_);
         } else if (dataPath_.FieldKey() == u"DATAPATH") {
-            txtEdit_[1]->setFocus();
+            FocusForKeyboard(txtEdit_[1]);
         }
         return;
     }
@@ -381,7 +393,7 @@ void frmSM_DATAPATH2::onHelp() {
 }
 
 bool frmSM_DATAPATH2::handleKey(QKeyEvent* event) {
-    if (PressFunctionKeyButton(this, event)) {
+    if (PressFunctionKeyButton(this, event) || PressFocusedButton(this, event)) {
         return true;
     }
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {

@@ -4,6 +4,7 @@
 #include "platform/message_boxes.h"
 #include "settings/form_helpers.h"
 #include "settings/function_keys.h"
+#include "settings/keyboard.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -82,7 +83,8 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setToolTip(tip);
-    // Enter must not press a button behind the user's back; keys go by caption.
+    // Enter must not press a button behind the user's back: only the focused one, and the
+    // others by the key their caption names.
     b->setAutoDefault(false);
     b->setDefault(false);
     return b;
@@ -126,6 +128,9 @@ frmSMFILE_PATH::frmSMFILE_PATH(PathResolver resolver, MessageBoxes& boxes, QWidg
                         QStringLiteral("Set Path and Close"));
     cmdCancel_ = makeButton(this, "cmdOkCancel_1", QStringLiteral("Esc  Cancel"),
                             QStringLiteral("Discard and Close"));
+
+    // Tab reads the form row by row: drive and pattern, folders and files, then the buttons.
+    SetTabOrder({drvBrowse_, txtFileSpec_, dirBrowse_, fileBrowse_, cmdHelp_, cmdOk_, cmdCancel_});
 
     connect(drvBrowse_, &QComboBox::currentIndexChanged, this, &frmSMFILE_PATH::onDriveChanged);
     connect(dirBrowse_->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -352,7 +357,7 @@ void frmSMFILE_PATH::onHelp() {
 }
 
 bool frmSMFILE_PATH::handleKey(QKeyEvent* event) {
-    if (PressFunctionKeyButton(this, event)) {
+    if (PressFunctionKeyButton(this, event) || PressFocusedButton(this, event)) {
         return true;
     }
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {

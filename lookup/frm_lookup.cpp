@@ -3,7 +3,9 @@
 #include "db/record_layer.h"
 #include "lookup/sl_code.h"
 #include "settings/form_helpers.h"
+#include "settings/keyboard.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -63,7 +65,6 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setAutoDefault(false);
-    b->setFocusPolicy(Qt::ClickFocus);
     return b;
 }
 
@@ -118,7 +119,7 @@ frm_Lookup::frm_Lookup(LookupContext context, LookupEngine& engine, QWidget* par
     }
     syncFromSession();
     ready_ = true;
-    txtEditValue_->setFocus();
+    FocusForKeyboard(txtEditValue_);
 }
 
 frm_Lookup::~frm_Lookup() {
@@ -146,7 +147,6 @@ void frm_Lookup::build() {
     txtEditValue_->setMinimumWidth(TwipsToPixels(3000));
     ckWildcard_ = new QCheckBox(QStringLiteral("F3 Wildcard"), fraPad_);
     ckWildcard_->setObjectName(QStringLiteral("ckWildcard"));
-    ckWildcard_->setFocusPolicy(Qt::ClickFocus);
     cmdSearch_ = makeButton(fraPad_, "cmdSearch", QStringLiteral("F11 Search"));
     cmdStop_ = makeButton(fraPad_, "cmdStop", QStringLiteral("F10 Stop"));
     Lblwait_ = new QLabel(QStringLiteral("Searching, please wait..."), fraPad_);
@@ -168,7 +168,7 @@ void frm_Lookup::build() {
     fgrdItems_->setObjectName(QStringLiteral("fgrdItems"));
     fgrdItems_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     fgrdItems_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    fgrdItems_->setFocusPolicy(Qt::ClickFocus);
+    fgrdItems_->setFocusPolicy(Qt::StrongFocus);
     grid_ = new GridControl(fgrdItems_, this);
     middle->addWidget(fgrdItems_, 1);
     auto* side = new QVBoxLayout;
@@ -200,6 +200,9 @@ void frm_Lookup::build() {
     cmdExit_ = makeButton(this, "cmdExit", lookup_text::CancelCaption);
     bottom->addWidget(cmdExit_);
     root->addLayout(bottom);
+    SetTabOrder({txtEditValue_, ckWildcard_, cmdSearch_, cmdStop_, fgrdItems_, cmdPage_[0],
+                 cmdPage_[1], cmdAction_[0], cmdAction_[1], cmdAction_[2], cmdAction_[3],
+                 cmdAction_[4], cmdAdd_, cmdEdit_, cmdHelp_, cmdExit_});
 
     cmdSearch_->hide();
     cmdStop_->hide();
@@ -312,7 +315,7 @@ void frm_Lookup::activate() {
             row = std::max<int>(s_.currentRow, 1);
         }
         engine_.SelectRow(row);
-        txtEditValue_->setFocus();
+        FocusForKeyboard(txtEditValue_);
     }
 }
 
@@ -386,6 +389,20 @@ bool frm_Lookup::handleKey(QObject* target, QKeyEvent* e) {
         return isFunctionOrPagingKey(key);
     }
 
+    switch (key) {
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:  // Tab and Shift+Tab move the focus as everywhere else
+        case Qt::Key_Shift:    // a modifier pressed alone types nothing and must not
+        case Qt::Key_Control:  // pull the focus back to the search box
+        case Qt::Key_Alt:
+        case Qt::Key_Meta:
+        case Qt::Key_AltGr:
+        case Qt::Key_CapsLock:
+        case Qt::Key_NumLock:
+            return false;
+        default:
+            break;
+    }
     if (!held) {
         const int offset = sortOffsetForKey(key);
         if (offset >= 0) {
@@ -434,9 +451,21 @@ bool frm_Lookup::handleKey(QObject* target, QKeyEvent* e) {
             case Qt::Key_Escape:
                 cancel();
                 return true;
-            case Qt::Key_Tab:
-            case Qt::Key_Backtab:
-                return false;
+            case Qt::Key_Space:
+                // A button or the wildcard box reached with Tab is pressed with Space; a blank
+                // typed anywhere else is part of the search text.
+                if (qobject_cast<QAbstractButton*>(target) &&
+                    static_cast<QWidget*>(target)->hasFocus()) {
+                    return false;
+                }
+                break;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                // Enter on a button reached with Tab presses that button, not Accept.
+                if (PressFocusedButton(this, e)) {
+                    return true;
+                }
+                break;
             default:
                 break;
         }
@@ -469,7 +498,7 @@ bool frm_Lookup::handleKey(QObject* target, QKeyEvent* e) {
 
 void frm_Lookup::focusSearchBox() {
     if (txtEditValue_->isVisible() && txtEditValue_->isEnabled()) {
-        txtEditValue_->setFocus();
+        FocusForKeyboard(txtEditValue_);
     }
 }
 
@@ -542,7 +571,7 @@ void frm_Lookup::sortByColumn(int column) {
     }
     syncFromSession();
     resetEdit();
-    fgrdItems_->setFocus();
+    FocusForKeyboard(fgrdItems_);
     focusSearchBox();
 }
 
@@ -589,7 +618,7 @@ void frm_Lookup::page(int code) {
     if (engine_.busy()) {
         return;
     }
-    fgrdItems_->setFocus();
+    FocusForKeyboard(fgrdItems_);
     engine_.PageLookup(code);
     focusSearchBox();
 }

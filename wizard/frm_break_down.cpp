@@ -2,6 +2,7 @@
 
 #include "settings/form_helpers.h"
 #include "settings/function_keys.h"
+#include "settings/keyboard.h"
 #include "wizard/frm_pack_qty.h"
 #include "wizard/item_linker.h"
 
@@ -112,6 +113,8 @@ FrmBreakDown::FrmBreakDown(Services& services, RunValues& run, db::RecordLayer& 
     layout->addLayout(frames);
     layout->addWidget(Label1_);
     layout->addLayout(buttons);
+    SetTabOrder({Option1_[0], Option1_[1], Check1_[0], Check1_[1], Check1_[2], CmdAccept_[0],
+                 CmdAccept_[1]});
 
     ApplyFormFonts(this);
 }
@@ -120,7 +123,7 @@ void FrmBreakDown::Form_Activate() {
     if (Option1_[0]->isChecked()) {
         Check1_[0]->setChecked(true);
         if (Check1_[1]->isVisibleTo(this) && Check1_[1]->isEnabled()) {
-            Check1_[1]->setFocus();
+            FocusForKeyboard(Check1_[1]);
         }
     } else if (Option1_[1]->isChecked()) {
         Check1_[1]->setChecked(true);
@@ -294,7 +297,12 @@ void FrmBreakDown::keyPressEvent(QKeyEvent* event) {
         CmdAccept_Click(1);
         return;
     }
-    if (PressFunctionKeyButton(this, event)) {
+    if (PressFunctionKeyButton(this, event) || PressFocusedButton(this, event)) {
+        return;
+    }
+    if (IsEnterKey(event)) {
+        // Enter anywhere else takes the boxes as they are ticked, as "F10 Accept" does.
+        CmdAccept_Click(0);
         return;
     }
     QDialog::keyPressEvent(event);

@@ -4,6 +4,7 @@
 #include "lookup/sl_code.h"
 #include "settings/form_helpers.h"
 #include "settings/function_keys.h"
+#include "settings/keyboard.h"
 #include "settings/vb_text.h"
 #include "wizard/creation_log.h"
 #include "wizard/frm_break_down.h"
@@ -239,6 +240,20 @@ void FrmMain::buildControls() {
 
     Frame2_->hide();
     Frame3_->hide();
+
+    // The boxes were made in control-array order; Tab goes the way the screen reads: down the
+    // pack frame, down the single frame, the deposit list, then the buttons left to right.
+    const auto frameOrder = [this](const FrameSet& f) {
+        return std::array<QWidget*, 8>{
+            Text1_[f.vendor], Text1_[f.description], Text1_[f.subDescription], Text1_[f.upc],
+            Text1_[f.price],  Text1_[f.quantity],    CboUOM_[f.uom],           Text1_[f.dept]};
+    };
+    const std::array<QWidget*, 8> pack = frameOrder(kPackFrame);
+    const std::array<QWidget*, 8> single = frameOrder(kSingleFrame);
+    SetTabOrder({pack[0],     pack[1],     pack[2],     pack[3],   pack[4],     pack[5],
+                 pack[6],     pack[7],     single[0],   single[1], single[2],   single[3],
+                 single[4],   single[5],   single[6],   single[7], cboDeposit_, CmdGetSL_,
+                 CmdLink_[1], CmdLink_[0], CmdLink_[2], CmdEsc_});
 }
 
 bool FrmMain::isVisibleOnForm(const QWidget* w) const {
@@ -258,10 +273,14 @@ void FrmMain::setLinkCaptions(const QString& select, const QString& create, cons
 void FrmMain::focusFirstVisible(std::initializer_list<QWidget*> widgets) {
     for (QWidget* w : widgets) {
         if (isVisibleOnForm(w) && w->isEnabled()) {
-            w->setFocus();
+            FocusForKeyboard(w);
             return;
         }
     }
+}
+
+void FrmMain::focusNextAction() {
+    focusFirstVisible({CmdLink_[0], CmdLink_[2], CmdGetSL_, CmdEsc_});
 }
 
 void FrmMain::endProgram() {
@@ -318,6 +337,7 @@ void FrmMain::FormLoad() {
         CmdLink_[1]->show();
     }
     ApplyFormFonts(this);
+    focusNextAction();  // after the units dialog: the first step it offers
 }
 
 void FrmMain::fillUnitLists() {
@@ -546,6 +566,7 @@ void FrmMain::CmdGetSL_Click() {
             return;
         }
         if (!run.SellByCaseFlag && run.PacksInCase == 0 && run.SinglesCount == 0) {
+            focusNextAction();  // nothing to link: only the way out is left
             return;
         }
     }
@@ -869,7 +890,12 @@ void FrmMain::keyPressEvent(QKeyEvent* event) {
         }
         return;
     }
-    if (PressFunctionKeyButton(this, event)) {
+    if (PressFunctionKeyButton(this, event) || PressFocusedButton(this, event)) {
+        return;
+    }
+    if (IsEnterKey(event) && qobject_cast<QLineEdit*>(focusWidget())) {
+        // Enter in a box moves on to the next one, as Tab does (and prompts as Tab does).
+        focusNextChild();
         return;
     }
     QDialog::keyPressEvent(event);

@@ -112,6 +112,7 @@ private:
     LinkedItemInput inputOf(const FrameSet& f) const;
     QLineEdit* boxFor(const FrameSet& f, InputProblem::Field field) const;
     void focusFirstVisible(std::initializer_list<QWidget*> widgets);
+    void focusNextAction();  // the first of create, save, select and exit that is offered
     void refocus(QLineEdit* field);
     void endProgram();
     bool rootShown() const;

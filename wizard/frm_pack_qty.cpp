@@ -2,6 +2,7 @@
 
 #include "datapath/twips.h"
 #include "settings/form_helpers.h"
+#include "settings/keyboard.h"
 #include "settings/vb_text.h"
 #include "wizard/item_linker.h"
 
@@ -54,6 +55,7 @@ FrmPackQty::FrmPackQty(Services& services, std::int16_t qtyInPack, QWidget* pare
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1_);
     layout->addLayout(row);
+    SetTabOrder({Text1_, Command1_});
 
     if (qtyInPack > 0) {
         Text1_->setText(QString::number(qtyInPack));
@@ -99,7 +101,7 @@ void FrmPackQty::keyPressEvent(QKeyEvent* event) {
 
 void FrmPackQty::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    Text1_->setFocus();
+    FocusForKeyboard(Text1_);
     SelectAllText(Text1_);
 }
 

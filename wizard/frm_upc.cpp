@@ -2,6 +2,7 @@
 
 #include "settings/form_helpers.h"
 #include "settings/function_keys.h"
+#include "settings/keyboard.h"
 #include "wizard/item_linker.h"
 
 #include <QHBoxLayout>
@@ -43,6 +44,7 @@ FrmUPC::FrmUPC(QWidget* parent) : QDialog(parent) {
     layout->addWidget(TxtUPC_);
     layout->addLayout(buttons);
 
+    SetTabOrder({TxtUPC_, CmdExit_[1], CmdExit_[0]});
     TxtUPC_->clear();
     ApplyFormFonts(this);
 }
@@ -61,6 +63,9 @@ void FrmUPC::CmdExit_Click(int index) {
 }
 
 void FrmUPC::keyPressEvent(QKeyEvent* event) {
+    if (PressFocusedButton(this, event)) {
+        return;  // Enter on "Esc Cancel" cancels
+    }
     switch (event->key()) {
         case Qt::Key_F10:
         case Qt::Key_Return:
@@ -84,7 +89,7 @@ void FrmUPC::keyPressEvent(QKeyEvent* event) {
 
 void FrmUPC::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    TxtUPC_->setFocus();
+    FocusForKeyboard(TxtUPC_);
 }
 
 }  // namespace qv

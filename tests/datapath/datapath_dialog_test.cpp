@@ -2,8 +2,9 @@
 #include "datapath/frm_sm_datapath2.h"
 #include "datapath/frm_smfile_path.h"
 #include "settings/ini_services.h"
-#include "tests/datapath/modal_driver.h"
 #include "tests/platform/shown_box.h"
+#include "tests/support/keys.h"
+#include "tests/support/modal_driver.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -460,6 +461,59 @@ TEST_F(DataPathDialogTest, ChangingThroughTheRealDialogAndItsBrowser) {
     EXPECT_TRUE(driver.done());
     EXPECT_EQ(real.DataPath(), "C:\\KT\\Data");
     EXPECT_EQ(stored("DATAPATH"), "C:\\KT\\Data");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keys only
+
+TEST_F(DataPathDialogTest, TabFollowsTheRowsAsTheyLie) {
+    open();
+    test::ShowForKeys(*form);
+    EXPECT_EQ(test::FocusedName(), "txtEdit_1");
+    // The data row moved up; the import/export row is not in use; "F2 Browse" is passed by.
+    test::ExpectTabCycle(*form, "txtEdit_1",
+                         {"txtEdit_1", "cmdBrowsePath_1", "cboEdit", "chkNetwork", "ckTest",
+                          "cmdHelp", "cmdOkCancel_0", "cmdOkCancel_1"});
+
+    // A suite program that keeps its own import/export folder: its row is in use, below the
+    // data row.
+    sb.services.app.exeName = QStringLiteral("rizeredodevedez");
+    dp.setDataPath("C:\\Store");
+    dp.setImportExportPath("C:\\Exchange");
+    open();
+    test::ShowForKeys(*form);
+    test::ExpectTabCycle(*form, "txtEdit_1",
+                         {"txtEdit_1", "cmdBrowsePath_1", "txtEdit_0", "cmdBrowsePath_0", "cboEdit",
+                          "chkNetwork", "ckTest", "cmdHelp", "cmdOkCancel_0", "cmdOkCancel_1"});
+}
+
+TEST_F(DataPathDialogTest, FirstStartTypedWithKeysOnly) {
+    clsDataPath real(sb.services, ini, run);
+    sb.boxes
+        .expect(
+            "A path to the VOR Data Files has not been defined\r\r"
+            "Do you want to define it now?",
+            BoxAnswer::Yes)
+        .expect(createQuestion("C:\\Store"), BoxAnswer::Yes);
+    test::ModalDriver driver;
+    driver.on("frmSM_DATAPATH2", [](QWidget*) {
+        EXPECT_EQ(test::FocusedName(), "txtEdit_1");
+        test::Type("C:\\Store");  // replaces the offered folder, which is selected
+        test::TabTo("cboEdit");
+        test::Press(Qt::Key_Down);  // station 2
+        test::Press(Qt::Key_Tab);
+        EXPECT_EQ(test::FocusedName(), "chkNetwork");
+        test::TabTo("cmdOkCancel_0");
+        test::Press(Qt::Key_Return);
+    });
+    EXPECT_TRUE(OpenDataPath(real, 4));
+    EXPECT_TRUE(driver.done());
+    EXPECT_TRUE(sb.boxes.allAnswered());
+    EXPECT_EQ(stored("DATAPATH"), "C:\\Store");
+    EXPECT_EQ(stored("STATIONPATH"), "C:\\Store");
+    EXPECT_EQ(stored("STATION"), "2");
+    EXPECT_EQ(stored("NETWORK"), "False");
+    EXPECT_TRUE(QFileInfo(sb.native("C:\\Store")).isDir());
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #include "datapath/frm_smfile_path.h"
 #include "datapath/twips.h"
-#include "tests/datapath/modal_driver.h"
 #include "tests/platform/shown_box.h"
+#include "tests/support/keys.h"
+#include "tests/support/modal_driver.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -252,6 +253,23 @@ TEST_F(PathBrowserTest, ShownModallyItReturnsWhenAccepted) {
     driver.on("frmSMFILE_PATH", [](QWidget* w) { QTest::keyClick(w, Qt::Key_F10); });
     EXPECT_EQ(form.exec(), QDialog::Accepted);
     EXPECT_EQ(form.BrowsePath, "C:\\KT");
+}
+
+TEST_F(PathBrowserTest, TabReadsTheFormRowByRowInBothModes) {
+    sb.makeDir("C:\\KT");
+    sb.writeFile("C:\\KT\\VOR.INI", "");
+    form.SelectFile = true;
+    showFiles("C:\\KT", "*.INI");
+    test::ShowForKeys(form);
+    // The pattern box is only shown; Accept waits for a file.
+    test::ExpectTabCycle(form, "drvBrowse",
+                         {"drvBrowse", "dirBrowse", "fileBrowse", "cmdHelp", "cmdOkCancel_1"});
+    form.hide();
+    form.ShowFiles = false;
+    form.show();
+    test::ShowForKeys(form);
+    test::ExpectTabCycle(form, "drvBrowse",
+                         {"drvBrowse", "dirBrowse", "cmdHelp", "cmdOkCancel_0", "cmdOkCancel_1"});
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "lookup/frm_lookup.h"
-#include "tests/datapath/modal_driver.h"
 #include "tests/lookup/lookup_fixture.h"
+#include "tests/support/keys.h"
+#include "tests/support/modal_driver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -272,6 +273,35 @@ TEST_F(LookupFormTest, EscapeAndTheCancelButtonCancelWithoutASelection) {
         EXPECT_EQ(run().SelectedItemID, "");
         EXPECT_EQ(session_.currentRow, 0);
     }
+}
+
+TEST_F(LookupFormTest, TabGoesSearchBoxGridAndButtonsWhichEnterOrSpacePress) {
+    open();
+    ShowForKeys(*form_);
+    EXPECT_EQ(FocusedName(), "txtEditValue");
+    ExpectTabCycle(*form_, "txtEditValue",
+                   {"txtEditValue", "ckWildcard", "fgrdItems", "cmdPage_0", "cmdPage_1",
+                    "cmdAction_0", "cmdEdit_0", "cmdHelp", "cmdExit"});
+
+    // Space on the wildcard box ticks it; Enter on "Esc Cancel" cancels, it does not accept.
+    child<QWidget>("txtEditValue")->setFocus(Qt::TabFocusReason);
+    Press(Qt::Key_Tab);
+    Press(Qt::Key_Space);
+    EXPECT_TRUE(child<QCheckBox>("ckWildcard")->isChecked());
+    EXPECT_EQ(searchBox()->text(), QString());
+    TabTo("cmdExit");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(form_->result(), QDialog::Rejected);
+    EXPECT_EQ(run().SelectedItemID, "");
+
+    open();
+    ShowForKeys(*form_);
+    Press(Qt::Key_Down);
+    const QString second = rowCode(2);
+    TabTo("cmdAction_0");
+    Press(Qt::Key_Space);
+    EXPECT_EQ(form_->result(), QDialog::Accepted);
+    EXPECT_EQ(run().SelectedItemID, second);
 }
 
 TEST_F(LookupFormTest, F3TicksTheWildcardBoxThenEnterOrF11SearchesAndF12Resets) {

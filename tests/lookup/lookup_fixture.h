@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/qt_print.h"
+
 #include "db/record_layer.h"
 #include "db/sql_text.h"
 #include "lookup/grid_control.h"
@@ -16,11 +18,6 @@
 #include <memory>
 #include <ostream>
 #include <utility>
-
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace qv::test {
 

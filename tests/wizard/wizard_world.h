@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/qt_print.h"
+
 // Shared set-up of the wizard tests: a store database with generated stock and a root item
 // (a case of lager), the wizard's context over it, a scripted item pick and a script of the
 // dialogs the wizard shows. Dialog steps press the dialogs' own controls, found by object name.
@@ -23,6 +25,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStringList>
 #include <array>
 #include <deque>
 #include <functional>
@@ -30,11 +33,6 @@
 #include <optional>
 #include <ostream>
 #include <vector>
-
-// Shows QString values as text in test failures.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace qv::test {
 
@@ -275,6 +273,29 @@ struct WizardWorld {
         EXPECT_EQ(rows[0].UPC.rtrimmed(), upc);
         EXPECT_EQ(rows[0].SL.str(), sl);
         EXPECT_EQ(rows[0].POLL.str(), "Y");
+    }
+
+    // Every row a statement reads, each as its column values joined by "|", in the order read.
+    QStringList tableRows(int table, QString select) {
+        db::RecordLayer& c = checker();
+        QStringList rows;
+        if (!c.RecordOp(table, db::op::BySQL, 0, false, false, select)) {
+            return rows;
+        }
+        for (db::RowSet* rs = c.CurrentRow(table); rs && !rs->eof(); rs->moveNext()) {
+            QStringList values;
+            for (int i = 0; i < rs->fieldCount(); ++i) {
+                values << rs->value(i).toText();
+            }
+            rows << values.join(u'|');
+        }
+        return rows;
+    }
+    // The whole store: the inventory and UPC tables.
+    QStringList storeRows() {
+        return tableRows(db::kInventoryTable,
+                         QStringLiteral("SELECT * FROM invt1 ORDER BY RecordNum")) +
+               tableRows(db::kUpcTable, QStringLiteral("SELECT * FROM UPC1 ORDER BY InvUID, UPC"));
     }
 
     std::int64_t inventoryCount() { return checker().InventoryRowCount().value_or(-1); }
