@@ -54,6 +54,12 @@ private:
         if (!w || w == last_ || steps_.empty() || w->objectName() != steps_.front().name) {
             return;
         }
+        // Keys typed before the window is active miss what its focus-in does (select all); a
+        // window shown again after a child closed may wait for activation.
+        if (!w->isActiveWindow()) {
+            w->activateWindow();
+            return;
+        }
         last_ = w;
         const Step step = steps_.front();
         steps_.pop_front();
