@@ -1,7 +1,7 @@
 #include "datapath/data_path.h"
 #include "settings/ini_services.h"
-#include "tests/platform/shown_box.h"
 #include "tests/support/sandbox.h"
+#include "tests/support/shown_box.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -2,10 +2,12 @@
 #include "datapath/frm_sm_datapath2.h"
 #include "datapath/frm_smfile_path.h"
 #include "settings/ini_services.h"
-#include "tests/platform/shown_box.h"
+#include "tests/support/data_files.h"
+#include "tests/support/form_state.h"
 #include "tests/support/keys.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/sandbox.h"
+#include "tests/support/shown_box.h"
 
 #include <gtest/gtest.h>
 #include <QCheckBox>
@@ -75,83 +77,27 @@ protected:
 // ---------------------------------------------------------------------------------------------
 // Loading
 
-TEST_F(DataPathDialogTest, FirstStartWithoutSettingsOffersCKt) {
-    open();
-    EXPECT_EQ(form->windowTitle(), "Set Data Path");
-    EXPECT_EQ(dataBox()->text(), "C:\\KT");
-    EXPECT_EQ(importBox()->text(), "C:\\KT");
-    EXPECT_FALSE(child<QCheckBox>("chkNetwork")->isChecked());
-    EXPECT_FALSE(shown("lblEdit_1"));
-    EXPECT_FALSE(shown("txtEdit_0"));
-    EXPECT_FALSE(shown("cmdBrowsePath_0"));
-    EXPECT_TRUE(shown("cboEdit"));
-    EXPECT_TRUE(shown("lblEdit_0"));
-    EXPECT_FALSE(importBox()->isEnabled());
-    EXPECT_TRUE(okButton()->isEnabled());
-    EXPECT_FALSE(child<QPushButton>("cmdBrowse")->isEnabled());
-    EXPECT_EQ(stations()->count(), 50);
-    EXPECT_EQ(stations()->currentText(), "1");
-    EXPECT_TRUE(form->Loaded());
+TEST_F(DataPathDialogTest, LoadingShowsTheStoredValuesOrCKtAndTheImportRowOnlyWhenItDiffers) {
+    open();  // the first start, without settings
+    QString state = test::FormState(*form);
     // The data row sits where the unused import/export row would be.
     EXPECT_LT(dataBox()->y(), importBox()->y());
-    EXPECT_TRUE(sb.boxes.shown().empty());
-    EXPECT_EQ(sb.settings.size(), 0);
-}
+    EXPECT_TRUE(form->Loaded());
 
-TEST_F(DataPathDialogTest, ControlsCarryTheirCaptionsAndTips) {
-    open();
-    EXPECT_EQ(child<QGroupBox>("Frame1")->title(), "Select Data Path");
-    const struct {
-        const char* name;
-        const char* caption;
-        const char* tip;
-    } controls[] = {
-        {"lblEdit_0", "Station Number", "Select WorkStation's Number"},
-        {"lblEdit_1", "Import/Export Path", "Location of Station File (STA##.VOR)"},
-        {"lblEdit_2", "Data Path", "Location of Data Files (*.VOR)"},
-        {"Label2", "( If your data is to be kept on a networked computer, check Network. )", ""},
-        {"cmdBrowsePath_0", "...", ""},
-        {"cmdBrowsePath_1", "...", ""},
-        {"cmdBrowse", "F2 Browse", "Look for Folder with Files for Path"},
-        {"cmdHelp", "F1 Help", "Show Help"},
-        {"cmdOkCancel_0", "F10 Accept", "Save and Close"},
-        {"cmdOkCancel_1", "Esc Cancel", "Discard and Close"},
-        {"chkNetwork", "Network", ""},
-        {"ckTest", "Flag as Training Data", ""},
-    };
-    for (const auto& c : controls) {
-        QWidget* w = child<QWidget>(c.name);
-        ASSERT_NE(w, nullptr);
-        const QString text = w->property("text").toString();
-        EXPECT_EQ(text, c.caption) << c.name;
-        EXPECT_EQ(w->toolTip(), c.tip) << c.name;
-    }
-}
-
-TEST_F(DataPathDialogTest, StoredValuesAreShownAndADifferentImportExportFolderShowsItsRow) {
     dp.setDataPath("C:\\Store");
     dp.setImportExportPath("c:\\store");
     dp.setNetwork(true);
-    dp.setTestPath("Y");
+    dp.setTestPath("Y");  // loading a checked training flag is no click: no caution box
     dp.setStation("7");
     open();
-    EXPECT_EQ(dataBox()->text(), "C:\\Store");
-    EXPECT_EQ(importBox()->text(), "C:\\Store");
-    EXPECT_FALSE(shown("txtEdit_0"));
-    EXPECT_TRUE(child<QCheckBox>("chkNetwork")->isChecked());
-    EXPECT_TRUE(child<QCheckBox>("ckTest")->isChecked());
-    EXPECT_EQ(stations()->currentText(), "7");
-    // Loading a checked training flag is no click: no caution box.
-    EXPECT_TRUE(sb.boxes.shown().empty());
-
+    state += test::FormState(*form);
     dp.setImportExportPath("C:\\Exchange");
     open();
-    EXPECT_TRUE(shown("txtEdit_0"));
-    EXPECT_TRUE(shown("lblEdit_1"));
-    EXPECT_TRUE(shown("cmdBrowsePath_0"));
-    EXPECT_EQ(importBox()->text(), "C:\\Exchange");
-    EXPECT_EQ(dataBox()->text(), "C:\\Store");
+    state += test::FormState(*form);
     EXPECT_NE(dataBox()->y(), importBox()->y());  // the two rows do not lie on each other
+    test::ExpectGolden("datapath/dialog_loaded.txt", state);
+    EXPECT_TRUE(sb.boxes.shown().empty());
+    EXPECT_EQ(sb.settings.size(), 0);
 }
 
 TEST_F(DataPathDialogTest, TheStationListSelectsAValidStationOrIsHidden) {
@@ -357,22 +303,7 @@ TEST_F(DataPathDialogTest, TypedFoldersAreStoredWithoutATrailingSeparatorButARoo
 
 TEST_F(DataPathDialogTest, F1ShowsTheHelp) {
     open();
-    sb.boxes.expect(
-        "A valid data path is necessary before an application can run.\r"
-        "A path is also sometimes refered to as a folder or a directory.\r\r"
-        "DATA PATH - The location of the VOR database files, usually C:\\KT.\r"
-        "You can type in the path or use the Browser to select its folder.\r\r"
-        "STATION PATH - Location of the station's file, STA##.VOR.\r"
-        "You can type in the path or use the Browser to select its folder.\r"
-        "* May be disabled, if not used by an application.\r\r"
-        "STATION - When running on a network, you can select the station\r"
-        "number being used to access the network.\r\r"
-        "BROWSER - Select an existing path by first, selecting the\r"
-        "Drive from the drop-down listbox. Then, Double-Click on the\r"
-        "folder to be selected as your path.\r\r"
-        "HELP - Shows this help box.\r\r"
-        "OK - Saves changes and exits.\r\r"
-        "CANCEL - Discards changes and exits.\r\r");
+    sb.boxes.expect(QString::fromUtf8(test::ReadData("datapath/dialog_help.txt")));
     QTest::keyClick(dataBox(), Qt::Key_F1);
     EXPECT_TRUE(BoxShown(sb.boxes, 0, box::Information, "Station and Data Path Help"));
     EXPECT_TRUE(form->isVisible());

@@ -6,6 +6,7 @@
 #include "db/record_layer.h"
 #include "db/sqlite_engine.h"
 #include "tests/db/db_test_util.h"
+#include "tests/support/data_files.h"
 #include "tests/support/db_fixture.h"
 #include "tests/support/sandbox.h"
 
@@ -18,14 +19,6 @@ using namespace qv::db;
 using qv::test::DbFixture;
 
 namespace {
-
-using Boxes = std::vector<std::pair<QString, int>>;  // title and style of each box shown
-
-DbFixture::Options bare() {
-    DbFixture::Options o;
-    o.openLayer = false;
-    return o;
-}
 
 // A seeded store database in a sandbox of its own.
 struct Seeded {
@@ -51,244 +44,192 @@ struct Seeded {
     DbFixture fx;
 };
 
-class ConnectionTest : public ::testing::Test {
-protected:
-    ConnectionTest() : fx(sandbox, bare()) {}
-    void SetUp() override { ASSERT_TRUE(fx.ok()) << fx.error.toStdString(); }
-
-    void setting(const QString& key, const QString& value) {
-        sandbox.settings.saveSetting(QStringLiteral("VOR Settings"), QStringLiteral("DATABASE"),
-                                     key, value);
-    }
-    QStringList traceLines() const {
-        return crlfLines(sandbox.readFile(sandbox.app.programFolder + QStringLiteral("/52.txt")));
-    }
-    QString ini() const {
-        return QString::fromUtf8(sandbox.readFile(QStringLiteral("C:\\KT\\VOR.INI")));
-    }
-    Boxes boxes() const {
-        Boxes out;
-        for (const auto& b : sandbox.boxes.shown()) {
-            out.emplace_back(b.title, b.style);
-        }
-        return out;
-    }
-    void createDatabase(const QString& folder, const QString& name) {
-        SqliteEngine engine(sandbox.native(folder));
-        DbError e;
-        ASSERT_TRUE(engine.createDatabase(name, e)) << e.description.toStdString();
-    }
-
-    qv::test::Sandbox sandbox;
-    DbFixture fx;
-};
-
 // --- InitDatabase ----------------------------------------------------------------------------
 
-TEST_F(ConnectionTest, BlankServerMeansThisComputersServerAndIsWrittenToTheConfiguration) {
-    setting(QStringLiteral("Password"), QStringLiteral("  s3cret "));
-    auto layer = fx.makeLayer();
-    ASSERT_TRUE(layer->InitDatabase());
-    EXPECT_EQ(layer->ServerName(), QStringLiteral("TILL1\\RIDOREZEZ"));
-    EXPECT_EQ(layer->DatabaseName(), QStringLiteral("VOR"));
-    EXPECT_EQ(layer->UserName(), QStringLiteral("sa"));
-    EXPECT_TRUE(ini().contains(QStringLiteral("SERVERNAME=TILL1\\RIDOREZEZ")));
-    EXPECT_TRUE(sandbox.boxes.shown().empty());
+// One start of the database: per-user settings, the run's flags, the server engine (this
+// computer's embedded one, a stand-in for a server elsewhere, no client at all) and the
+// database files present.
+struct InitScenario {
+    const char* label;
+    std::vector<std::pair<const char*, const char*>> settings;
+    bool training = false;
+    bool localSafe = false;
+    // This computer's embedded engine, a stand-in for a server elsewhere, no client at all, or
+    // an ODBC driver that is not there (its message is the driver manager's own).
+    enum { Default, StandIn, NoClient, NoDriver } server = Default;
+    // Databases (or server files) made, in a folder: before the first try, or after it
+    // (the name marked "+") with a second try then.
+    std::vector<std::pair<const char*, const char*>> databases = {};
+};
+
+TEST(ConnectionInit, EveryScenarioNamesItsServerAndDatabaseTracesItsStepsAndSaysWhatFailed) {
+    const InitScenario scenarios[] = {
+        {"blank server: this computer's, written to the configuration",
+         {{"Password", "  s3cret "}, {"UserName", "clerk"}}},
+        {"this computer's server named in other case", {{"Server", "till1\\ridorezez"}}},
+        {"a server elsewhere, through the server engine",
+         {{"Server", "BACKOFFICE\\SQL"}},
+         false,
+         false,
+         InitScenario::StandIn},
+        {"training on a server elsewhere needs the server's file",
+         {{"Server", "BACKOFFICE\\SQL"}},
+         true,
+         false,
+         InitScenario::StandIn,
+         {{"C:\\KT", "Training"}, {"C:\\KT", "+Training.mdf"}}},
+        {"no client for the server",
+         {{"Server", "BACKOFFICE\\SQL"}},
+         false,
+         false,
+         InitScenario::NoClient},
+        {"a server that cannot be reached",
+         {{"Server", "BACKOFFICE\\SQL"}, {"ODBCDriver", "No Such Driver For Tests"}},
+         false,
+         false,
+         InitScenario::NoDriver},
+        {"a database that is not there", {{"DBName", "Elsewhere"}}},
+        {"database names compare trimmed and without case", {{"DBName", "  vor "}}},
+        {"a blank database name is none", {{"DBName", ""}}},
+        {"training uses the training database file",
+         {{"TrainingDB", "Practice"}},
+         true,
+         false,
+         InitScenario::Default,
+         {{"C:\\KT", "+Training"}}},
+        {"local mode uses the safe folder's database and this computer's server",
+         {{"Server", "BACKOFFICE\\SQL"}},
+         false,
+         true,
+         InitScenario::Default,
+         {{"C:\\vorsafe", "+VORRemote"}}},
+    };
+    QString out;
+    for (const InitScenario& s : scenarios) {
+        qv::test::Sandbox sb;
+        DbFixture::Options bare;
+        bare.openLayer = false;
+        DbFixture fx(sb, bare);
+        ASSERT_TRUE(fx.ok()) << fx.error.toStdString();
+        sb.boxes.answerUnexpected = true;
+        for (const auto& [key, value] : s.settings) {
+            sb.settings.saveSetting("VOR Settings", "DATABASE", key, value);
+        }
+        fx.run.TrainingMode = s.training;
+        fx.run.LocalSafeMode = s.localSafe;
+        const QString folder = s.localSafe ? QStringLiteral("C:\\vorsafe") : fx.dataFolder;
+        sb.makeDir(folder);
+        QStringList asked;
+        RecordLayer::ServerEngineFactory server;
+        if (s.server == InitScenario::StandIn) {
+            server = [&asked, native = sb.native(fx.dataFolder)](const QString& name) {
+                asked << name;
+                return std::make_unique<SqliteEngine>(native);
+            };
+        } else if (s.server == InitScenario::NoClient) {
+            server = [](const QString&) { return std::unique_ptr<Engine>(); };
+        }
+        RecordLayer layer(sb.services, fx.run, fx.ini, folder, {}, std::move(server));
+        const auto make = [&](bool later) {
+            bool made = false;
+            for (const auto& [where, marked] : s.databases) {
+                QString name = QString::fromLatin1(marked);
+                if (name.startsWith(u'+') != later) {
+                    continue;
+                }
+                made = true;
+                name.remove(u'+');
+                if (name.endsWith(QStringLiteral(".mdf"))) {
+                    sb.writeFile(QString::fromLatin1(where) + u'\\' + name, "x");
+                } else {
+                    DbError e;
+                    EXPECT_TRUE(SqliteEngine(sb.native(where)).createDatabase(name, e));
+                }
+            }
+            return made;
+        };
+        make(false);
+        QStringList results{layer.InitDatabase() ? "true" : "false"};
+        if (make(true)) {
+            results << (layer.InitDatabase() ? "true" : "false");
+        }
+        out += QStringLiteral("--- %1\nInitDatabase: %2 | server %3 | database %4 | user %5 | %6\n")
+                   .arg(QString::fromLatin1(s.label), results.join(u' '), layer.ServerName(),
+                        layer.DatabaseName(), layer.UserName(),
+                        layer.Embedded()
+                            ? QStringLiteral("embedded")
+                            : QStringLiteral("server engine asked for ") + asked.join(u','));
+        for (const auto& box : sb.boxes.shown()) {
+            EXPECT_FALSE(box.text.isEmpty());
+        }
+        QString boxes = sb.boxes.transcript();
+        if (s.server == InitScenario::NoDriver) {
+            const qsizetype from = boxes.indexOf(QStringLiteral("] ")) + 2;
+            boxes.replace(from, boxes.indexOf(u'\n') - from,
+                          QStringLiteral("(the driver manager's message)"));
+        }
+        out += boxes;
+        for (const QString& line :
+             crlfLines(sb.readFile(sb.app.programFolder + QStringLiteral("/52.txt")))) {
+            out += QStringLiteral("trace: ") + line + u'\n';
+        }
+        for (const QString& line : crlfLines(sb.readFile("C:\\KT\\VOR.INI"))) {
+            out += QStringLiteral("VOR.INI: ") + line + u'\n';
+        }
+    }
+    test::ExpectGolden("db/connection_init.txt", out);
 }
 
-TEST_F(ConnectionTest, TraceListsEveryStepWithoutThePassword) {
-    setting(QStringLiteral("Password"), QStringLiteral("s3cret"));
-    setting(QStringLiteral("UserName"), QStringLiteral("clerk"));
-    auto layer = fx.makeLayer();
-    ASSERT_TRUE(layer->InitDatabase());
-    EXPECT_EQ(
-        traceLines(),
-        QStringList({QStringLiteral("VOR"), QStringLiteral("Servername = TILL1\\RIDOREZEZ"),
-                     QStringLiteral("set Server "), QStringLiteral("Server set "),
-                     QStringLiteral("Connect now TILL1\\RIDOREZEZ clerk ********"),
-                     QStringLiteral("Server Status = 1"), QStringLiteral("Server Name = TILL1"),
-                     QStringLiteral("Time verified")}));
-    EXPECT_FALSE(traceLines().join(u'\n').contains(QStringLiteral("s3cret")));
-}
-
-TEST_F(ConnectionTest, ServerOnThisComputerNeedsNoClockCommand) {
-    setting(QStringLiteral("Server"), QStringLiteral("till1\\ridorezez"));
-    auto layer = fx.makeLayer();
-    ASSERT_TRUE(layer->InitDatabase());
-    EXPECT_FALSE(traceLines().join(u'\n').contains(QStringLiteral("NET time")));
-    EXPECT_FALSE(ini().contains(QStringLiteral("SERVERNAME")));
-}
-
-TEST_F(ConnectionTest, ServerOnAnotherMachineSetsTheClockFromIt) {
+TEST(ConnectionInit, TheClockIsSetFromAServerOnAnotherMachineOnly) {
+    qv::test::Sandbox sb;
+    DbFixture::Options bare;
+    bare.openLayer = false;
+    DbFixture fx(sb, bare);
     auto layer = fx.makeLayer();
     layer->VerifyServerTime(QStringLiteral("BACKOFFICE\\RIDOREZEZ"), 1);
-    EXPECT_EQ(traceLines(), QStringList({QStringLiteral("Server Name = BACKOFFICE"),
-                                         QStringLiteral("NET time \\\\BACKOFFICE /set /Y"),
-                                         QStringLiteral("Time verified")}));
-}
-
-TEST_F(ConnectionTest, ServerNameWithoutMachinePartIsReportedAndStartGoesOn) {
-    auto layer = fx.makeLayer();
-    sandbox.boxes.expect(
+    sb.boxes.expect(
         QStringLiteral("The server name \"BACKOFFICE\" names no machine, so the "
                        "clock was not set from the server."));
     layer->VerifyServerTime(QStringLiteral("BACKOFFICE"), 1);
-    EXPECT_EQ(boxes(), (Boxes{{"VOR MSDE", 16}}));
-    EXPECT_FALSE(traceLines().join(u'\n').contains(QStringLiteral("NET time")));
     // A server that is not running is not asked at all.
     layer->VerifyServerTime(QStringLiteral("BACKOFFICE"), 0);
-    EXPECT_EQ(sandbox.boxes.shown().size(), 1u);
-}
-
-// A stand-in for a server elsewhere: the embedded engine on the data folder, made through the
-// server factory, which records the names it was asked for.
-struct StandInServer {
-    QString folder;
-    QStringList asked;
-    RecordLayer::ServerEngineFactory factory() {
-        return [this](const QString& server) -> std::unique_ptr<Engine> {
-            asked << server;
-            return std::make_unique<SqliteEngine>(folder);
-        };
-    }
-};
-
-TEST_F(ConnectionTest, ServerElsewhereIsReachedThroughTheServerEngine) {
-    setting(QStringLiteral("Server"), QStringLiteral("BACKOFFICE\\SQL"));
-    StandInServer server{sandbox.native(fx.dataFolder), {}};
-    RecordLayer layer(sandbox.services, fx.run, fx.ini, fx.dataFolder, {}, server.factory());
-    ASSERT_TRUE(layer.InitDatabase());
-    EXPECT_FALSE(layer.Embedded());
-    EXPECT_EQ(server.asked, QStringList{QStringLiteral("BACKOFFICE\\SQL")});
-    const QStringList trace = traceLines();
-    EXPECT_TRUE(trace.contains(QStringLiteral("Server Name = BACKOFFICE")));
-    EXPECT_TRUE(trace.contains(QStringLiteral("NET time \\\\BACKOFFICE /set /Y")));
-    EXPECT_FALSE(ini().contains(QStringLiteral("SERVERNAME")));
-    // The engine is made once for the run.
-    ASSERT_TRUE(layer.InitDatabase());
-    EXPECT_EQ(server.asked.size(), 1);
-}
-
-TEST_F(ConnectionTest, TrainingOnAServerElsewhereNeedsTheServersFile) {
-    fx.run.TrainingMode = true;
-    setting(QStringLiteral("Server"), QStringLiteral("BACKOFFICE\\SQL"));
-    StandInServer server{sandbox.native(fx.dataFolder), {}};
-    createDatabase(fx.dataFolder, QStringLiteral("Training"));
-    RecordLayer layer(sandbox.services, fx.run, fx.ini, fx.dataFolder, {}, server.factory());
-    sandbox.boxes.expect(DatabaseNotFoundText());
-    EXPECT_FALSE(layer.InitDatabase());
-    sandbox.writeFile(QStringLiteral("C:\\KT\\Training.mdf"), "x");
-    EXPECT_TRUE(layer.InitDatabase());
-}
-
-TEST_F(ConnectionTest, ServerWithoutAClientIsReported) {
-    setting(QStringLiteral("Server"), QStringLiteral("BACKOFFICE\\SQL"));
-    RecordLayer layer(sandbox.services, fx.run, fx.ini, fx.dataFolder, {},
-                      [](const QString&) { return std::unique_ptr<Engine>(); });
-    sandbox.boxes.expect(
-        QStringLiteral("No database client is available for the server "
-                       "\"BACKOFFICE\\SQL\"."));
-    EXPECT_FALSE(layer.InitDatabase());
-    EXPECT_EQ(boxes(), (Boxes{{"VOR MSDE", 16}}));
-}
-
-TEST_F(ConnectionTest, ServerThatCannotBeReachedIsReportedThenNotFound) {
-    setting(QStringLiteral("Server"), QStringLiteral("BACKOFFICE\\SQL"));
-    setting(QStringLiteral("ODBCDriver"), QStringLiteral("No Such Driver For Tests"));
-    auto layer = fx.makeLayer();
-    sandbox.boxes.expectAny();
-    sandbox.boxes.expect(DatabaseNotFoundText());
-    EXPECT_FALSE(layer->InitDatabase());
-    ASSERT_EQ(sandbox.boxes.shown().size(), 2u);
-    EXPECT_EQ(boxes()[0], std::make_pair(QStringLiteral("VOR MSDE"), 16));
-    EXPECT_FALSE(sandbox.boxes.shown()[0].text.isEmpty());
-    EXPECT_TRUE(traceLines().contains(QStringLiteral("Server Status = 0")));
-}
-
-TEST_F(ConnectionTest, MissingDatabaseIsReportedAndStartStops) {
-    setting(QStringLiteral("DBName"), QStringLiteral("Elsewhere"));
-    auto layer = fx.makeLayer();
-    sandbox.boxes.expect(
-        QStringLiteral("Database not found.\r\nIf you are trying to connect to an existing "
-                       "database then run the Database Configuration.\r\nTo create a new "
-                       "database or convert files from Pervasive run Tillora"));
-    EXPECT_FALSE(layer->InitDatabase());
-    EXPECT_EQ(sandbox.boxes.shown().at(0).style, 16);
-    EXPECT_EQ(traceLines().last(), QStringLiteral("Database Create"));
-    // Start-up asks again and stops there too, without touching any table.
-    sandbox.boxes.expect(DatabaseNotFoundText());
-    EXPECT_FALSE(layer->OpenAllTables());
-    EXPECT_FALSE(layer->Connected());
-}
-
-TEST_F(ConnectionTest, DatabaseNameComparesTrimmedAndWithoutCaseAndBlankIsNotFound) {
-    setting(QStringLiteral("DBName"), QStringLiteral("  vor "));
-    EXPECT_TRUE(fx.makeLayer()->InitDatabase());
-    setting(QStringLiteral("DBName"), QString());
-    sandbox.boxes.expect(DatabaseNotFoundText());
-    EXPECT_FALSE(fx.makeLayer()->InitDatabase());
-}
-
-TEST_F(ConnectionTest, TrainingModeUsesTheTrainingDatabaseFile) {
-    fx.run.TrainingMode = true;
-    setting(QStringLiteral("TrainingDB"), QStringLiteral("Practice"));
-    auto layer = fx.makeLayer();
-    sandbox.boxes.expect(DatabaseNotFoundText());
-    EXPECT_FALSE(layer->InitDatabase());  // no Training.sqlite yet
-    EXPECT_EQ(layer->DatabaseName(), QStringLiteral("Training"));
-    EXPECT_EQ(traceLines().first(), QStringLiteral("Practice"));
-    createDatabase(fx.dataFolder, QStringLiteral("Training"));
-    EXPECT_TRUE(layer->InitDatabase());
-    EXPECT_TRUE(layer->Connect());
-}
-
-TEST_F(ConnectionTest, LocalModeUsesTheSafeFolderDatabase) {
-    fx.run.LocalSafeMode = true;
-    setting(QStringLiteral("Server"), QStringLiteral("BACKOFFICE\\SQL"));
-    sandbox.makeDir(QStringLiteral("C:\\vorsafe"));
-    auto layer = std::make_unique<RecordLayer>(sandbox.services, fx.run, fx.ini,
-                                               QStringLiteral("C:\\vorsafe"));
-    sandbox.boxes.expect(DatabaseNotFoundText());
-    EXPECT_FALSE(layer->InitDatabase());
-    EXPECT_EQ(layer->DatabaseName(), QStringLiteral("VORRemote"));
-    // The server becomes this computer's whatever the setting says.
-    EXPECT_EQ(layer->ServerName(), QStringLiteral("TILL1\\RIDOREZEZ"));
-    createDatabase(QStringLiteral("C:\\vorsafe"), QStringLiteral("VORRemote"));
-    EXPECT_TRUE(layer->InitDatabase());
+    EXPECT_EQ(sb.boxes.shown().size(), 1u);
+    EXPECT_EQ(sb.boxes.shown()[0].style, 16);
+    EXPECT_EQ(crlfLines(sb.readFile(sb.app.programFolder + QStringLiteral("/52.txt"))),
+              QStringList({QStringLiteral("Server Name = BACKOFFICE"),
+                           QStringLiteral("NET time \\\\BACKOFFICE /set /Y"),
+                           QStringLiteral("Time verified")}));
 }
 
 // --- start-up sequence -----------------------------------------------------------------------
 
-TEST_F(ConnectionTest, EmptyCommonTableStopsTheStart) {
-    auto layer = fx.makeLayer();
-    EXPECT_FALSE(layer->OpenAllTables());
-    // The Common table was created on the way, empty.
-    ASSERT_TRUE(layer->TableExists(QStringLiteral("common")));
-    EXPECT_FALSE(layer->TableExists(QStringLiteral("invt")));
-    EXPECT_EQ(layer->StoreNumberText(), QString());
-    EXPECT_TRUE(sandbox.boxes.shown().empty());
-}
-
-TEST(ConnectionStart, StartCreatesTheStoreTablesFromTheCommonRow) {
+TEST(ConnectionStart, AnEmptyCommonTableStopsTheStartAndAStoreNumberCreatesTheStoreTables) {
+    {
+        qv::test::Sandbox sb;
+        DbFixture::Options bare;
+        bare.openLayer = false;
+        DbFixture fx(sb, bare);
+        auto layer = fx.makeLayer();
+        EXPECT_FALSE(layer->OpenAllTables());
+        EXPECT_TRUE(layer->TableExists(QStringLiteral("common")));  // created on the way
+        EXPECT_FALSE(layer->TableExists(QStringLiteral("invt")));
+        EXPECT_EQ(layer->StoreNumberText(), QString());
+        EXPECT_TRUE(sb.boxes.shown().empty());
+    }
     Seeded seeded(0, 7);
     ASSERT_TRUE(seeded.fx.ok()) << seeded.fx.error.toStdString();
     RecordLayer& db = *seeded.fx.layer;
     EXPECT_EQ(db.StoreNumberText(), QStringLiteral("7"));
     const TableSlot& invt = *db.Slot(kInventoryTable);
-    EXPECT_EQ(invt.tableName, QStringLiteral("invt7"));
-    EXPECT_EQ(invt.fileName, QStringLiteral("INVENTRY"));
-    EXPECT_EQ(invt.filePath, QStringLiteral("C:\\KT\\invt7.VOR"));
-    EXPECT_EQ(invt.label, QStringLiteral("Inventory"));
+    EXPECT_EQ(QStringList({invt.tableName, invt.fileName, invt.filePath, invt.label}),
+              QStringList({"invt7", "INVENTRY", "C:\\KT\\invt7.VOR", "Inventory"}));
     EXPECT_EQ(db.Slot(kUpcTable)->tableName, QStringLiteral("UPC7"));
     EXPECT_EQ(db.Slot(kUpcTable)->label, QStringLiteral("UPC Lookup"));
-    EXPECT_TRUE(invt.opened);
-    EXPECT_TRUE(db.Slot(kUpcTable)->opened);
+    EXPECT_TRUE(invt.opened && db.Slot(kUpcTable)->opened);
     // The Common slot is emptied again by the second pass; the record stays.
     EXPECT_EQ(db.Slot(kCommonTable)->tableName, QString());
-    EXPECT_EQ(db.Common.StoreNumber, 7);
     EXPECT_EQ(db.Common.Cname.rtrimmed(), QStringLiteral("Harbour Wines & Spirits"));
     EXPECT_FLOAT_EQ(db.Common.TaxRate1, 15.0f);
-
     // The created table has its unique indexes: a second item with the same S/L is refused.
     db.Inventory = DbFixture::Item(0);
     ASSERT_TRUE(db.RecordOp(kInventoryTable, op::Insert, 0));
@@ -299,88 +240,76 @@ TEST(ConnectionStart, StartCreatesTheStoreTablesFromTheCommonRow) {
     EXPECT_EQ(db.InventoryRowCount(), std::optional<std::int64_t>(1));
 }
 
-TEST_F(ConnectionTest, OpeningAMissingTableCreatesIt) {
-    auto layer = fx.makeLayer();
-    ASSERT_TRUE(layer->InitDatabase());
-    TableSlot* slot = layer->Slot(kUpcTable);
+TEST(ConnectionStart, AMissingTableIsCreatedWithItsIndexesAndOneThatCannotBeOpenedIsReported) {
+    Seeded seeded(0);
+    qv::test::Sandbox& sb = seeded.sb;
+    RecordLayer& layer = *seeded.fx.layer;
+    TableSlot* slot = layer.Slot(kUpcTable);
     slot->tableName = QStringLiteral("UPC9");
     slot->createStatement = upc::CreateStatement(slot->tableName);
     slot->indexStatements = upc::IndexStatements(slot->tableName);
-    EXPECT_TRUE(layer->OpenTable(kUpcTable));
+    EXPECT_TRUE(layer.OpenTable(kUpcTable));
     EXPECT_TRUE(slot->opened);
-    EXPECT_TRUE(layer->TableExists(QStringLiteral("upc9")));
-    EXPECT_TRUE(sandbox.boxes.shown().empty());
-    // Its indexes came with it.
-    layer->Upc.UPC = QStringLiteral("123");
-    ASSERT_TRUE(layer->RecordOp(kUpcTable, op::Insert, 0));
-    layer->Upc.SL = QStringLiteral("OTHER");
-    EXPECT_FALSE(layer->RecordOp(kUpcTable, op::Insert, 0));
+    EXPECT_TRUE(layer.TableExists(QStringLiteral("upc9")));
+    layer.Upc.UPC = QStringLiteral("123");
+    ASSERT_TRUE(layer.RecordOp(kUpcTable, op::Insert, 0));
+    layer.Upc.SL = QStringLiteral("OTHER");
+    EXPECT_FALSE(layer.RecordOp(kUpcTable, op::Insert, 0));
+
+    // A blank table name is not opened, and says nothing; a missing one without a create
+    // statement is reported.
+    EXPECT_FALSE(layer.OpenTable(kSpareTable));
+    EXPECT_TRUE(sb.boxes.shown().empty());
+    layer.Slot(kSpareTable)->tableName = QStringLiteral("nosuch");
+    sb.boxes.expectAny();
+    EXPECT_FALSE(layer.OpenTable(kSpareTable));
+    ASSERT_EQ(sb.boxes.shown().size(), 1u);
+    EXPECT_EQ(sb.boxes.shown()[0].style, 0);
+    EXPECT_EQ(sb.boxes.shown()[0].text, QString::number(layer.LastError().number) +
+                                            QStringLiteral("    Open Table Error    ") +
+                                            layer.LastError().description + u'\r');
+    EXPECT_TRUE(layer.LastError().description.startsWith(QStringLiteral("Invalid object name")));
+    EXPECT_FALSE(layer.Slot(kSpareTable)->opened);
+    EXPECT_FALSE(layer.RecordOp(kSpareTable, op::GetFirst, -1));
 }
 
-TEST_F(ConnectionTest, TableThatCannotBeOpenedIsReported) {
-    auto layer = fx.makeLayer();
-    ASSERT_TRUE(layer->InitDatabase());
-    // A blank table name is not opened, and says nothing.
-    EXPECT_FALSE(layer->OpenTable(kSpareTable));
-    EXPECT_TRUE(sandbox.boxes.shown().empty());
-
-    TableSlot* slot = layer->Slot(kSpareTable);
-    slot->tableName = QStringLiteral("nosuch");
-    sandbox.boxes.expectAny();
-    EXPECT_FALSE(layer->OpenTable(kSpareTable));
-    ASSERT_EQ(sandbox.boxes.shown().size(), 1u);
-    EXPECT_EQ(sandbox.boxes.shown()[0].style, 0);
-    EXPECT_EQ(sandbox.boxes.shown()[0].text, QString::number(layer->LastError().number) +
-                                                 QStringLiteral("    Open Table Error    ") +
-                                                 layer->LastError().description + u'\r');
-    EXPECT_TRUE(layer->LastError().description.startsWith(QStringLiteral("Invalid object name")));
-    EXPECT_FALSE(slot->opened);
-    EXPECT_FALSE(layer->RecordOp(kSpareTable, op::GetFirst, -1));
-}
-
-TEST(ConnectionStatements, ExecuteSqlCountsRowsAndLogsFailures) {
+TEST(ConnectionStatements, ExecuteSqlCountsRowsLogsFailuresAndRecallsInventoryDeletes) {
     Seeded seeded(5);
     ASSERT_TRUE(seeded.fx.ok()) << seeded.fx.error.toStdString();
     seeded.fx.run.UserID = QStringLiteral("ANN");
     RecordLayer& db = *seeded.fx.layer;
-    EXPECT_EQ(
-        db.ExecuteSql(QStringLiteral("UPDATE invt1 SET LinkItem = 'X1'  WHERE recordnum = 12")), 1);
-    EXPECT_EQ(db.ExecuteSql(QStringLiteral("UPDATE invt1 SET NoSuchColumn = 1")), 0);
+    EXPECT_EQ(db.ExecuteSql("UPDATE invt1 SET LinkItem = 'X1'  WHERE recordnum = 12"), 1);
+    EXPECT_EQ(db.ExecuteSql("UPDATE invt1 SET NoSuchColumn = 1"), 0);
     const QStringList log = crlfLines(seeded.sb.readFile(QStringLiteral("C:\\KT\\PVSW.log")));
     ASSERT_EQ(log.size(), 1);
-    EXPECT_TRUE(log[0].contains(
-        QStringLiteral(" ANN UPDATE invt1 SET NoSuchColumn = 1 [EXE FAIL] Description: ")))
+    EXPECT_TRUE(log[0].contains(" ANN UPDATE invt1 SET NoSuchColumn = 1 [EXE FAIL] Description: " +
+                                db.LastError().description + " Source: Quorvane SQLite"))
         << log[0].toStdString();
-    EXPECT_TRUE(log[0].endsWith(QStringLiteral(" Source: Quorvane SQLite")));
-    EXPECT_TRUE(log[0].contains(db.LastError().description));
-}
 
-TEST(ConnectionStatements, ExecuteSqlDeleteOnInventoryWritesRecallLines) {
-    Seeded seeded(3);
-    ASSERT_TRUE(seeded.fx.ok()) << seeded.fx.error.toStdString();
-    RecordLayer& db = *seeded.fx.layer;
     const QString recall = QStringLiteral("C:\\KT\\DeleteRecall.txt");
     ASSERT_TRUE(db.GetInventoryByRecordNum(12));
-    EXPECT_EQ(db.ExecuteSql(QStringLiteral("DELETE FROM Invt1 WHERE RecordNum = 12")), 1);
+    EXPECT_EQ(db.ExecuteSql("DELETE FROM Invt1 WHERE RecordNum = 12"), 1);
     const QStringList lines = crlfLines(seeded.sb.readFile(recall));
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("INSERT INTO invt1 VALUES('10000001'")));
     // Lower-case statements are not recognised as inventory deletes.
-    EXPECT_EQ(db.ExecuteSql(QStringLiteral("delete from invt1 WHERE RecordNum = 13")), 1);
-    EXPECT_EQ(QString::fromUtf8(seeded.sb.readFile(recall)).count(QStringLiteral("\r\n")), 2);
+    EXPECT_EQ(db.ExecuteSql("delete from invt1 WHERE RecordNum = 13"), 1);
+    EXPECT_EQ(crlfLines(seeded.sb.readFile(recall)).size(), 2);
 }
 
 // --- faults of the database file ---------------------------------------------------------------
 
-TEST_F(ConnectionTest, FileThatIsNotADatabaseFailsToConnect) {
-    QFile f(sandbox.native(QStringLiteral("C:\\KT\\VOR.sqlite")));
+TEST(ConnectionFaults, AFileThatIsNotADatabaseFailsToConnect) {
+    Seeded seeded(0);
+    seeded.fx.layer.reset();
+    QFile f(seeded.sb.native(QStringLiteral("C:\\KT\\VOR.sqlite")));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(QByteArray(4096, 'Z'));
     f.close();
-    auto layer = fx.makeLayer();
-    sandbox.boxes.expect(QStringLiteral("Failed to connect to database. "));
+    auto layer = seeded.fx.makeLayer();
+    seeded.sb.boxes.expect(QStringLiteral("Failed to connect to database. "));
     EXPECT_FALSE(layer->OpenAllTables());
-    EXPECT_EQ(boxes(), (Boxes{{"Database Connection Error", 16}}));
+    EXPECT_EQ(seeded.sb.boxes.shown()[0].title, QStringLiteral("Database Connection Error"));
     EXPECT_FALSE(layer->Connected());
     EXPECT_FALSE(layer->RecordOp(kCommonTable, op::GetFirst, -1));
 }
@@ -391,10 +320,7 @@ TEST(ConnectionFaults, ReadOnlyDatabaseReadsButRefusesWrites) {
     SqliteEngine::Options options;
     options.readOnly = true;
     auto layer = seeded.restartWith(options);
-    EXPECT_TRUE(layer->GetInventoryByRecordNum(13));
-    layer->Inventory.RecordNum = 50;
-    layer->Inventory.SL = QStringLiteral("NEW");
-    layer->Inventory.ItemID = QStringLiteral("NEW");
+    layer->Inventory = DbFixture::Item(40);
     EXPECT_FALSE(layer->RecordOp(kInventoryTable, op::Insert, 0));
     ASSERT_TRUE(layer->GetInventoryByRecordNum(13));
     layer->Inventory.QZV1 = 9;
@@ -417,9 +343,7 @@ TEST(ConnectionFaults, LockedDatabaseWaitsThenFailsClearly) {
     // Another workstation holds a write lock.
     SqliteEngine other(seeded.sb.native(seeded.fx.dataFolder));
     DbError e;
-    ConnectParams p;
-    p.database = QStringLiteral("VOR");
-    ASSERT_TRUE(other.connect(p, e));
+    ASSERT_TRUE(other.connect({{}, QStringLiteral("VOR"), {}, {}}, e));
     ASSERT_TRUE(other.beginTransaction(e));
     ASSERT_TRUE(other.execute(QStringLiteral("UPDATE invt1 SET QZV2 = 1 WHERE RecordNum = 11"), e));
 
@@ -431,7 +355,6 @@ TEST(ConnectionFaults, LockedDatabaseWaitsThenFailsClearly) {
     EXPECT_TRUE(
         layer->LastError().description.contains(QStringLiteral("lock"), Qt::CaseInsensitive))
         << layer->LastError().description.toStdString();
-
     ASSERT_TRUE(other.rollback(e));
     EXPECT_TRUE(layer->RecordOp(kInventoryTable, op::Insert, 0));
     EXPECT_EQ(layer->InventoryRowCount(), std::optional<std::int64_t>(3));

@@ -7,6 +7,7 @@
 
 #include "db/odbc_engine.h"
 #include "tests/db/engine_test_support.h"
+#include "tests/support/data_files.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -208,56 +209,18 @@ const QString kCharset = QStringLiteral(";ClientCharset=UTF-8");
 #endif
 
 ConnectParams ShopParams(const char* server) {
-    ConnectParams p;
-    p.server = QString::fromUtf8(server);
-    p.database = QStringLiteral("VOR");
-    p.user = QStringLiteral("sa");
-    p.password = QStringLiteral("secret");
-    return p;
+    return {QString::fromUtf8(server), QStringLiteral("VOR"), QStringLiteral("sa"),
+            QStringLiteral("secret")};
 }
 
 TEST(OdbcConnectionString, EachDriverAndServerFormGetsItsString) {
-    struct Case {
-        const char* why;
-        ConnectParams params;
-        const char* driver;
-        const char* options;
-        bool withDatabase;
-        const char* expected;  // "+" stands for the client charset this platform adds
-    };
-    const ConnectParams braced{QStringLiteral("shop-srv\\STORE"), QStringLiteral("VOR;X"),
-                               QStringLiteral(" pad"), QStringLiteral("a;b{c}d")};
-    const Case cases[] = {
-        {"FreeTDS gets server, port, database and credentials", ShopParams("shop-srv"), "FreeTDS",
-         "TDS_Version=7.4", true,
-         "Driver={FreeTDS};Server=shop-srv;Port=1433;Database=VOR;UID=sa;PWD=secret+;"
-         "TDS_Version=7.4"},
-        {"a named instance goes without port", ShopParams("shop-srv\\STORE"), "FreeTDS", "", true,
-         "Driver={FreeTDS};Server=shop-srv\\STORE;Database=VOR;UID=sa;PWD=secret+"},
-        {"host,port becomes the Port keyword", ShopParams("shop-srv,1500"), "FreeTDS", "", true,
-         "Driver={FreeTDS};Server=shop-srv;Port=1500;Database=VOR;UID=sa;PWD=secret+"},
-        {"values with separators or braces are braced", braced, "FreeTDS", "", true,
-         "Driver={FreeTDS};Server=shop-srv\\STORE;Database={VOR;X};UID={ pad};PWD={a;b{c}}d}+"},
-        {"options decide port and charset when they name them", ShopParams("shop-srv"), "FreeTDS",
-         ";port=2433;ClientCharset=ISO-8859-1;", true,
-         "Driver={FreeTDS};Server=shop-srv;Database=VOR;UID=sa;PWD=secret;port=2433;"
-         "ClientCharset=ISO-8859-1"},
-        {"other drivers get the server as written", ShopParams("shop-srv,1500"),
-         "ODBC Driver 18 for SQL Server", "Encrypt=no", true,
-         "Driver={ODBC Driver 18 for SQL Server};Server=shop-srv,1500;Database=VOR;UID=sa;"
-         "PWD=secret;Encrypt=no"},
-        {"server-level strings leave the database out", ShopParams("shop-srv\\STORE"), "SQL Server",
-         "", false, "Driver={SQL Server};Server=shop-srv\\STORE;UID=sa;PWD=secret"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(S(OdbcConnectionString(c.params, QString::fromUtf8(c.driver),
-                                         QString::fromUtf8(c.options), c.withDatabase)),
-                  S(QString::fromUtf8(c.expected).replace(u'+', kCharset)))
-            << c.why;
+    for (const test::Case& c : test::Cases("db/odbc_connection_strings.cases")) {
+        const ConnectParams params{c.text(0), c.text(1), c.text(2), c.text(3)};
+        EXPECT_EQ(S(OdbcConnectionString(params, c.text(4), c.text(5), c.flag(6))),
+                  S(c.text(7).replace(u'+', kCharset)))
+            << c.where();
     }
-}
-
-TEST(OdbcConnectionString, BlankDriverMeansThePlatformDefault) {
+    // A blank driver means the platform's default; a complete string is used as given.
     EXPECT_TRUE(OdbcConnectionString(ShopParams("h\\I"), QString(), QString())
                     .startsWith(QStringLiteral("Driver={") + DefaultOdbcDriver() + u'}'));
 #ifdef _WIN32
@@ -265,9 +228,6 @@ TEST(OdbcConnectionString, BlankDriverMeansThePlatformDefault) {
 #else
     EXPECT_EQ(S(DefaultOdbcDriver()), "FreeTDS");
 #endif
-}
-
-TEST(OdbcConnectionString, EngineUsesACompleteStringAsGiven) {
     const QString given = QStringLiteral("Driver=SQLite3;Database=/tmp/x.db");
     EXPECT_EQ(OdbcEngine::withConnectionString(given)->connectionString(ShopParams("h")), given);
     OdbcEngine built(
@@ -277,32 +237,9 @@ TEST(OdbcConnectionString, EngineUsesACompleteStringAsGiven) {
                                    QStringLiteral("TDS_Version=7.4")));
 }
 
-// --- which statements can be written back -------------------------------------------------
-
-std::string TableOf(const char* select) {
-    const std::optional<QString> t = OdbcUpdatableTable(QString::fromUtf8(select));
-    return t ? S(*t) : "(read-only)";
-}
-
-TEST(OdbcUpdatableTable, SingleTableSelectsNameTheirTable) {
-    EXPECT_EQ(TableOf("SELECT TOP 1 * FROM invt1 WHERE SL > 'A' ORDER BY SL DESC"), "invt1");
-    EXPECT_EQ(TableOf("SELECT  TOP 1 * FROM invt1 WHERE (SELECT COUNT(*) FROM invt1 WHERE "
-                      "Dept='1') > 1 AND Dept='1' AND SL>'x' OR Dept>'1' ORDER BY Dept,SL"),
-              "invt1");
-    EXPECT_EQ(TableOf("SELECT TOP 1 * FROM vor.invt1"), "vor.invt1");
-    EXPECT_EQ(TableOf("SELECT TOP 1 * FROM UPC1 WHERE LEFT(UPC,5)='12345'"), "UPC1");
-    EXPECT_EQ(TableOf("select code, t.descr from [my items] t where descr = 'x FROM y JOIN z'"),
-              "[my items]");
-    EXPECT_EQ(TableOf("SELECT * FROM COMMON;"), "COMMON");
-}
-
-TEST(OdbcUpdatableTable, OtherShapesAreReadOnly) {
-    for (const char* select :
-         {"SELECT * FROM a JOIN b ON a.x = b.x", "SELECT * FROM a, b", "SELECT x FROM a GROUP BY x",
-          "SELECT * FROM a UNION SELECT * FROM b", "SELECT DISTINCT x FROM a",
-          "SELECT ltrim(x) FROM a", "SELECT x AS y FROM a", "SELECT COUNT(*) FROM a",
-          "UPDATE a SET x = 1", "SELECT * FROM a WHERE x = 'open", "SELECT 1"}) {
-        EXPECT_EQ(TableOf(select), "(read-only)") << select;
+TEST(OdbcUpdatableTable, SingleTableSelectsNameTheirTableAndOtherShapesAreReadOnly) {
+    for (const test::Case& c : test::Cases("db/odbc_updatable.cases")) {
+        EXPECT_EQ(OdbcUpdatableTable(c.text(0)), c.opt(1)) << c.where();
     }
 }
 

@@ -1,11 +1,10 @@
 // The definitions of the three tables: statements, key tables and the VALUES lists built from
-// the record buffers.
+// the record buffers, each compared whole with its golden text.
 
 #include "db/common_table.h"
 #include "db/inventory_table.h"
 #include "db/upc_table.h"
-#include "tests/db/db_test_util.h"
-#include "tests/db/sqlite_test_schema.h"
+#include "tests/support/data_files.h"
 
 #include <gtest/gtest.h>
 #include <QStringList>
@@ -19,213 +18,117 @@ using namespace qv::db;
 namespace {
 
 TEST(StoreTableDefinitions, StatementsAsWritten) {
-    // Every column, every index and every odd blank of the statements the servers were given.
-    const QString invt = QStringLiteral("invt1");
-    EXPECT_EQ(inventory::CreateStatement(invt), test::schema::inventoryCreate(invt));
-    EXPECT_EQ(inventory::IndexStatements(invt), test::schema::inventoryIndexes(invt).join(""));
-    const QString upc = QStringLiteral("UPC1");
-    EXPECT_EQ(upc::CreateStatement(upc), test::schema::upcCreate(upc));
-    EXPECT_EQ(upc::IndexStatements(upc), test::schema::upcIndexes(upc).join(""));
+    // Every column, every index and every odd blank of the statements the servers were given;
+    // index statements one to a line.
+    QString out;
+    for (const auto& [create, indexes] :
+         {std::pair{inventory::CreateStatement("invt1"), inventory::IndexStatements("invt1")},
+          std::pair{upc::CreateStatement("UPC1"), upc::IndexStatements("UPC1")},
+          std::pair{common::CreateStatement("COMMON"), common::IndexStatements("COMMON")}}) {
+        out += create + u'\n' + QString(indexes).replace(u';', QStringLiteral(";\n")) + u'\n';
+    }
+    test::ExpectGolden("db/table_definitions.sql", out);
 }
 
-TEST(CommonDefinition, StatementsAsWritten) {
-    const QString sql = common::CreateStatement(QStringLiteral("COMMON"));
-    EXPECT_TRUE(sql.startsWith(
-        QStringLiteral("Create Table COMMON (ProgramVersion CHAR (10), DupID CHAR (1), ")));
-    EXPECT_TRUE(sql.contains(QStringLiteral(", PONumber INTEGER, StoreNumber SMALLINT, ")));
-    EXPECT_TRUE(sql.contains(QStringLiteral(", NoTaxOnFirst decimal, TaxAdjust DECIMAL, ")));
-    EXPECT_TRUE(
-        sql.endsWith(QStringLiteral(", CountryID SMALLINT, Email CHAR (35), Spare CHAR (65));")));
-    EXPECT_EQ(common::IndexStatements(QStringLiteral("COMMON")),
-              QStringLiteral("Create UNIQUE Index idx_0 On COMMON(DupID);"));
-}
-
-TEST(CommonDefinition, RatesForTheCountrySettings) {
-    CommonRecord c;
-    c.CountryID = 64;
-    c.TaxRate1 = 15.0f;
-    c.TaxRate5 = 2.5f;
-    const CommonRates r = common::RatesFrom(c);
-    EXPECT_EQ(r.CountryNumber, 64);
-    EXPECT_FLOAT_EQ(r.TaxRate[0], 15.0f);
-    EXPECT_FLOAT_EQ(r.TaxRate[4], 2.5f);
-}
-
-// --- keys ------------------------------------------------------------------------------------
-
-TEST(InventoryKeys, SegmentsFollowTheKeyTable) {
-    InventoryRecord r;
-    r.ItemID = QStringLiteral("   ABC");
-    r.RecordNum = 77;
-    r.LocBack = QStringLiteral("B2");
-    r.Description = QStringLiteral("O'BRIEN, JOE");
-    r.SL = QStringLiteral("A'1");
-    struct Case {
-        const char* label;
-        int key;
-        int segments;
-        std::vector<int> ordinals;
-        QStringList texts;  // of the leading segments
-    };
-    const Case cases[] = {
-        {"item code without leading blanks", 2, 1, {1}, {"ABC"}},
-        {"location and record number", 10, 2, {39, 40}, {"B2"}},
-        {"vendor and description", 5, 2, {7, 2}, {}},
-        {"price factor first", 9, 2, {50}, {}},
-        {"apostrophe doubled in the first segments", 3, 2, {2, 0}, {"O''BRIEN,JOE", "A''1"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
+// The segments SetKey loads: per key, the count and each segment's ordinal and value.
+template <class Record, class SetKeyFn>
+QString keyTable(const Record& r, std::initializer_list<int> keys, SetKeyFn setKey) {
+    QString out;
+    for (int key : keys) {
         KeySegments k;
-        ASSERT_EQ(inventory::SetKey(r, c.key, k), c.segments);
-        for (size_t i = 0; i < c.ordinals.size(); ++i) {
-            EXPECT_EQ(k.ordinal[i], c.ordinals[i]) << i;
+        const int n = setKey(r, key, k);
+        out += QStringLiteral("key %1: %2").arg(key).arg(n);
+        for (int i = 0; i < n; ++i) {
+            out += QStringLiteral(" | %1=%2").arg(k.ordinal[i]).arg(k.value[i].toText());
         }
-        for (int i = 0; i < c.texts.size(); ++i) {
-            EXPECT_EQ(k.value[i].toText(), c.texts[i]) << i;
-        }
+        out += u'\n';
     }
-    KeySegments k;
-    inventory::SetKey(r, 10, k);
-    EXPECT_EQ(k.value[1].kind(), Value::Kind::Integer);
-    EXPECT_EQ(k.value[1].toInteger(), 77);
-    // An unknown key loads nothing.
-    EXPECT_EQ(inventory::SetKey(r, 13, k), -1);
-    EXPECT_EQ(inventory::SetKey(r, -1, k), -1);
-    EXPECT_EQ(k.value[0].toText(), QStringLiteral("B2"));
-}
-
-TEST(UpcKeys, KeyTable) {
-    UpcRecord u;
-    u.SL = QStringLiteral("100");
-    u.UPC = QStringLiteral("9400000000017");
-    u.InvUID = 12;
-    KeySegments k;
-    ASSERT_EQ(upc::SetKey(u, 1, k), 2);
-    EXPECT_EQ(k.ordinal[0], 0);
-    EXPECT_EQ(k.ordinal[1], 1);
-    EXPECT_EQ(k.value[1].toText(), QStringLiteral("9400000000017"));
-    ASSERT_EQ(upc::SetKey(u, 4, k), 1);
-    EXPECT_EQ(k.ordinal[0], 4);
-    EXPECT_EQ(k.value[0].toInteger(), 12);
-    EXPECT_EQ(upc::SetKey(u, 5, k), -1);
-}
-
-// --- VALUES lists ----------------------------------------------------------------------------
-
-QStringList splitValues(const QString& values) {
-    // Splits at commas outside quotes.
-    QStringList out;
-    QString cur;
-    bool quoted = false;
-    for (QChar c : values) {
-        if (c == u'\'') {
-            quoted = !quoted;
-        }
-        if (c == u',' && !quoted) {
-            out << cur;
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    out << cur;
     return out;
 }
 
-TEST(InventoryValues, TextQuotedNumbersWithAPoint) {
-    InventoryRecord r;
-    r.SL = QStringLiteral("A1");
-    r.Price = Currency::fromScaled(12345);
-    r.QtyOnHand = 2.5f;
-    r.MinQ = -3;
-    r.RecordNum = 42;
-    r.PriceIncTax = Currency::fromScaled(10000);
-    const auto values = inventory::RecordValues(r);
-    ASSERT_TRUE(values);
-    const QStringList v = splitValues(*values);
-    ASSERT_EQ(v.size(), 57);
-    EXPECT_EQ(v[0], QStringLiteral("'A1      '"));
-    EXPECT_EQ(v[8], QStringLiteral("1.2345"));
-    EXPECT_EQ(v[10], QStringLiteral("2.5000"));
-    EXPECT_EQ(v[11], QStringLiteral("-3"));
-    EXPECT_EQ(v[32], QStringLiteral("1.0000"));
-    EXPECT_EQ(v[40], QStringLiteral("42"));
-    EXPECT_EQ(v[56], QStringLiteral("0"));
-}
-
-TEST(InventoryValues, DescriptionApostropheDoubledCodesBlanked) {
+TEST(StoreTableDefinitions, KeysFollowTheKeyTables) {
     InventoryRecord r;
     r.SL = QStringLiteral("A'1");
-    r.ItemID = QStringLiteral("IT'EM");
-    r.Description = QStringLiteral("JOE'S LAGER");
-    r.SubDescription = QStringLiteral("6'PK");
-    r.DeptCode = QStringLiteral("BE'ER");
-    r.StoreRef = QStringLiteral("O'HARE");
-    const auto values = inventory::RecordValues(r);
-    ASSERT_TRUE(values);
-    const QStringList v = splitValues(*values);
-    EXPECT_EQ(v[0], QStringLiteral("'A 1     '"));
-    EXPECT_EQ(v[1].trimmed(), QStringLiteral("'IT EM                    '"));
-    EXPECT_EQ(v[2], QStringLiteral("'JOE''S LAGER                  '"));
-    EXPECT_EQ(v[3], QStringLiteral("'6''PK               '"));
-    EXPECT_EQ(v[15], QStringLiteral("'BE ER      '"));
-    // StoreRef is not sanitised, but its apostrophe cannot end the literal either.
-    EXPECT_EQ(v[37], QStringLiteral("'O''HARE") + QString(24, u' ') + u'\'');
-    // The buffer holds the sanitised texts; a second build gives the same list.
-    EXPECT_EQ(r.SL.str(), QStringLiteral("A 1     "));
-    EXPECT_EQ(r.Description.rtrimmed(), QStringLiteral("JOE''S LAGER"));
-    EXPECT_EQ(inventory::RecordValues(r), values);
+    r.ItemID = QStringLiteral("   ABC");
+    r.Description = QStringLiteral("O'BRIEN, JOE");
+    r.SubDescription = QStringLiteral("6PK");
+    r.VendorCode = QStringLiteral("V'1");
+    r.DeptCode = QStringLiteral("BEER");
+    r.PriceFactor = QStringLiteral("X'Y, Z");
+    r.LocFront = QStringLiteral("F1");
+    r.LocBack = QStringLiteral("B2");
+    r.Poll = QStringLiteral("Y");
+    r.RecordNum = 77;
+    UpcRecord u;
+    u.SL = QStringLiteral("100");
+    u.UPC = QStringLiteral("9400000000017");
+    u.POLL = QStringLiteral("N");
+    u.InvUID = 12;
+    test::ExpectGolden(
+        "db/key_segments.txt",
+        keyTable(r, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, -1}, inventory::SetKey) +
+            keyTable(u, {0, 1, 2, 3, 4, 5}, upc::SetKey));
+    KeySegments k;
+    inventory::SetKey(r, 10, k);
+    EXPECT_EQ(k.value[1].kind(), Value::Kind::Integer);
 }
 
-TEST(InventoryValues, DoublingThatWouldNotFitGetsBlanksInstead) {
+TEST(StoreTableDefinitions, ValuesListsQuoteTextAndWriteNumbersWithAPoint) {
+    QString out;
+    const auto add = [&out](const char* label, const std::optional<QString>& values) {
+        out += QString::fromLatin1(label) + QStringLiteral(": ") + values.value_or("(refused)") +
+               u'\n';
+    };
+    InventoryRecord numbers;
+    numbers.SL = QStringLiteral("A1");
+    numbers.Price = Currency::fromScaled(12345);
+    numbers.QtyOnHand = 2.5f;
+    numbers.MinQ = -3;
+    numbers.RecordNum = 42;
+    numbers.PriceIncTax = Currency::fromScaled(10000);
+    add("numbers", inventory::RecordValues(numbers));
+
+    // Description texts double their apostrophes; codes blank them; StoreRef is not sanitised,
+    // but its apostrophe cannot end the literal either.
+    InventoryRecord texts;
+    texts.SL = QStringLiteral("A'1");
+    texts.ItemID = QStringLiteral("IT'EM");
+    texts.Description = QStringLiteral("JOE'S LAGER");
+    texts.SubDescription = QStringLiteral("6'PK");
+    texts.DeptCode = QStringLiteral("BE'ER");
+    texts.StoreRef = QStringLiteral("O'HARE");
+    const auto textValues = inventory::RecordValues(texts);
+    add("apostrophes", textValues);
+    // The buffer holds the sanitised texts; a second build gives the same list.
+    EXPECT_EQ(texts.SL.str(), QStringLiteral("A 1     "));
+    EXPECT_EQ(texts.Description.rtrimmed(), QStringLiteral("JOE''S LAGER"));
+    EXPECT_EQ(inventory::RecordValues(texts), textValues);
+
+    // Doubling that would not fit gets blanks instead; already doubled text keeps its pair.
     InventoryRecord full;
     full.Description = QStringLiteral("123456789'123456789012345678XY");  // 30 characters
-    EXPECT_EQ(splitValues(*inventory::RecordValues(full))[2],
-              QStringLiteral("'123456789 123456789012345678XY'"));
+    full.SubDescription = QStringLiteral("A'B'C'D'E'F'G'H'IJ");           // 18: doubled is 26
+    add("too long to double", inventory::RecordValues(full));
+    InventoryRecord doubled;
+    doubled.Description = QStringLiteral("''A'B'C'D'E'F'G'H'I'J'K'L'M'N");
+    add("already doubled", inventory::RecordValues(doubled));
+    EXPECT_EQ(full.SubDescription.str(), QStringLiteral("A B C D E F G H IJ  "));
 
-    InventoryRecord r;
-    r.Description = QStringLiteral("''A'B'C'D'E'F'G'H'I'J'K'L'M'N");  // has '' already: unchanged
-    r.SubDescription = QStringLiteral("A'B'C'D'E'F'G'H'IJ");          // 18: doubled is 26
-    const QStringList v = splitValues(*inventory::RecordValues(r));
-    EXPECT_EQ(v[3], QStringLiteral("'A B C D E F G H IJ  '"));
-    // The already doubled text keeps its pair; the stray ones are doubled in the literal only.
-    EXPECT_TRUE(v[2].startsWith(QStringLiteral("'''A''B''C")));
-    EXPECT_EQ(r.SubDescription.str(), QStringLiteral("A B C D E F G H IJ  "));
-}
+    InventoryRecord nul;
+    nul.ItemID = QStringLiteral("AB") + QChar(0) + QStringLiteral("CD");
+    nul.StoreRef = QStringLiteral("X") + QChar(0);
+    add("NUL characters", inventory::RecordValues(nul));
+    EXPECT_EQ(nul.ItemID.rtrimmed(), QString());
 
-TEST(InventoryValues, NulCharactersBecomeBlanks) {
-    InventoryRecord r;
-    r.ItemID = QStringLiteral("AB") + QChar(0) + QStringLiteral("CD");
-    r.StoreRef = QStringLiteral("X") + QChar(0);
-    const QString values = *inventory::RecordValues(r);
-    EXPECT_FALSE(values.contains(QChar(0)));
-    EXPECT_EQ(r.ItemID.rtrimmed(), QString());
-}
-
-TEST(InventoryValues, QuantityThatNoColumnCanKeepIsRefused) {
-    InventoryRecord r;
-    r.QtyOnHand = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_FALSE(inventory::RecordValues(r));
-    r.QtyOnHand = 1e30f;
-    EXPECT_FALSE(inventory::RecordValues(r));
-    EXPECT_EQ(fieldProblem(r.fields(), inventory::kColumns),
-              QStringLiteral("The value of QtyOnHand cannot be stored."));
-}
-
-TEST(UpcValues, ApostrophesBecomeBlanks) {
     UpcRecord u;
     u.SL = QStringLiteral("10'1");
     u.UPC = QStringLiteral("940000000001");
     u.LABEL = QStringLiteral("JOE'S");
     u.POLL = QStringLiteral("Y");
     u.InvUID = 15;
-    EXPECT_EQ(
-        upc::RecordValues(u),
-        QStringLiteral("'10 1    ','940000000001   ','JOE S                         ','Y',15"));
-}
+    add("UPC", upc::RecordValues(u));
 
-TEST(CommonValues, AllQuotedLastWithABlank) {
+    // Common: every value quoted, the last with a blank before its closing quote.
     CommonRecord c;
     c.Cname = QStringLiteral("JOE'S");
     c.StoreNumber = 3;
@@ -233,28 +136,26 @@ TEST(CommonValues, AllQuotedLastWithABlank) {
     c.TaxRate2 = 0.1f;
     c.BreakPoint = Currency::fromUnits(7);
     c.Spare = QStringLiteral("END");
-    const auto values = common::RecordValues(c);
-    ASSERT_TRUE(values);
-    const QStringList v = splitValues(*values);
-    ASSERT_EQ(v.size(), 98);
-    EXPECT_EQ(v[2], QStringLiteral("'JOE''S") + QString(34, u' ') + u'\'');
-    EXPECT_EQ(v[22], QStringLiteral("'3'"));
-    EXPECT_EQ(v[31], QStringLiteral("'12.5'"));
-    EXPECT_EQ(v[32], QStringLiteral("'0.1'"));
-    EXPECT_EQ(v[36], QStringLiteral("'7.0000'"));
-    EXPECT_EQ(v[97], QStringLiteral("'END") + QString(62, u' ') + QStringLiteral(" '"));
+    add("Common", common::RecordValues(c));
+
+    // A quantity that no column can keep refuses the whole list.
+    InventoryRecord bad;
+    bad.QtyOnHand = std::numeric_limits<float>::quiet_NaN();
+    add("NaN quantity", inventory::RecordValues(bad));
+    bad.QtyOnHand = 1e30f;
+    add("huge quantity", inventory::RecordValues(bad));
+    EXPECT_EQ(fieldProblem(bad.fields(), inventory::kColumns),
+              QStringLiteral("The value of QtyOnHand cannot be stored."));
+    test::ExpectGolden("db/values_lists.txt", out);
 }
 
-TEST(SpecialCodes, ReservedCodesAndTheRest) {
+TEST(StoreTableDefinitions, SpecialCodesAndValuesIntoFieldsSurviveBadData) {
     const std::pair<const char*, int> codes[] = {{"~NONSTK", 1},   {"~ROA    ", 2}, {"~ROAL", 3},
                                                  {"~ROALTX", 10},  {"~DPOUT", -1},  {"0", 0},
                                                  {"~roa", 999999}, {"ABC", 999999}};
     for (const auto& [code, number] : codes) {
         EXPECT_EQ(inventory::SpecialCodeNumber(QString::fromLatin1(code)), number) << code;
     }
-}
-
-TEST(RecordFields, ValuesIntoFieldsSurviveBadData) {
     InventoryRecord r;
     valueToField(r.MinQ, Value::integer(70000));
     EXPECT_EQ(r.MinQ, 32767);

@@ -1,7 +1,5 @@
 #include "platform/message_boxes.h"
-#include "tests/support/scripted_boxes.h"
 
-#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 namespace qv {
@@ -12,22 +10,6 @@ TEST(LineBreaks, CrCrLfAndLfAllBecomeOneBreak) {
               QStringLiteral("a\nb\nc\nd\n\ne"));
     EXPECT_EQ(normaliseLineBreaks(QStringLiteral("ends with CR\r")),
               QStringLiteral("ends with CR\n"));
-}
-
-TEST(ScriptedBoxes, AnUnexpectedBoxFailsTheTest) {
-    EXPECT_NONFATAL_FAILURE(
-        {
-            test::ScriptedBoxes boxes;
-            boxes.show(box::Ok, QStringLiteral("Error"), QStringLiteral("surprise"));
-        },
-        "unexpected message box");
-    EXPECT_NONFATAL_FAILURE(
-        {
-            test::ScriptedBoxes boxes;
-            boxes.expect(QStringLiteral("one text"));
-            boxes.show(box::Ok, QStringLiteral("Error"), QStringLiteral("another text"));
-        },
-        "differs");
 }
 
 }  // namespace

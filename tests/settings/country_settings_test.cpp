@@ -1,8 +1,9 @@
 #include "settings/country_settings.h"
 
-#include "tests/platform/faulty_file_system.h"
-#include "tests/platform/shown_box.h"
+#include "tests/support/data_files.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/sandbox.h"
+#include "tests/support/shown_box.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -17,32 +18,7 @@ const QString kMissingText =
     QStringLiteral("The Country Settings File cannot be found. Default Settings will be used");
 
 // A file as the suite ships it: an index of countries, then one block per country.
-const QByteArray kCountrySet =
-    "[CountryNumber]1 [CountryName]United States\r\n"
-    "[CountryNumber]44 [CountryName]United Kingdom\r\n"
-    "[CountryNumber]64 [CountryName]New Zealand\r\n"
-    "\r\n"
-    "[Country]1\r\n"
-    "[Currency Symbol]$\r\n"
-    "[Include Tax in Displayed Price]N\r\n"
-    "[Label For Tax]Sales Tax\r\n"
-    "[Round]N\r\n"
-    "[Round To]5\r\n"
-    "[DrawerCount]Yes  1\r\n"
-    "[Check]Check\r\n"
-    "[Country]44\r\n"
-    "[Currency Symbol]\xC2\xA3\r\n"
-    "[Include Tax in Displayed Price]Y\r\n"
-    "[Label For Tax]VAT   \r\n"
-    "[Round]Y\r\n"
-    "[Round To]5\r\n"
-    "[DrawerCount]Yes 12\r\n"
-    "[Check]Cheque\r\n"
-    "[Country]64\r\n"
-    "[Currency Symbol]$\r\n"
-    "[Include Tax in Displayed Price]Y\r\n"
-    "[Label For Tax]GST\r\n"
-    "[DrawerCount]Yes  2\r\n";
+const QByteArray kCountrySet = test::ReadData("settings/Country.set");
 
 CommonRates country(std::int16_t number, std::array<float, 5> rates = {}) {
     CommonRates c;
@@ -106,88 +82,26 @@ TEST_F(CountrySettingsTest, EachCountryReadsEveryValueOfItsOwnBlock) {
     EXPECT_TRUE(sandbox.boxes.shown().empty());
 }
 
-TEST_F(CountrySettingsTest, OddEntriesFollowTheFileRules) {
-    // The GST date needs the exact country name and the same number.
-    EXPECT_EQ(load("[CountryNumber]61 [CountryName]New Zealand\r\n"
-                   "[CountryNumber]64 [CountryName]new zealand\r\n[Country]64\r\n",
-                   64)
-                  .GstChangeDate,
-              "");
-    EXPECT_EQ(load("[CountryNumber]64[CountryName]New Zealand   \n[Country]64\n", 64).GstChangeDate,
-              "20101001");
-    // A short tax label is padded, a missing one stays blank.
-    EXPECT_EQ(load("[Country]7\n[Label For Tax]T\n", 7).TaxLabel, "T  ");
-    const CountrySettings noLabel = load("[Country]8\n[Currency Symbol]R\n", 8);
-    EXPECT_EQ(noLabel.TaxLabel, "   ");
-    EXPECT_EQ(noLabel.CurrencySymbol, "R");
-    // A currency symbol of two characters is ignored.
-    EXPECT_EQ(load("[Country]27\n[Currency Symbol]R$\n", 27).CurrencySymbol, "$");
-    // "Include Tax" needs an exact Y.
-    sandbox.writeFile(kDataFile, "[Country]3\n[Include Tax in Displayed Price]Yes\n");
-    settings.IncludeTaxInPrice = true;
-    settings.LoadCountrySettings(country(3));
-    EXPECT_FALSE(settings.IncludeTaxInPrice);
-}
-
-TEST_F(CountrySettingsTest, OnlyTheFirstBlockOfACountryIsReadAndOnlyWhenItsNumberIsANumber) {
-    const CountrySettings s = load(
-        "[Country]44\n[Currency Symbol]L\n[Label For Tax]VAT\n"
-        "[Country]44\n[Currency Symbol]X\n[Label For Tax]TVA\n[Check]Cheque\n",
-        44);
-    EXPECT_EQ(s.CurrencySymbol, "L");
-    EXPECT_EQ(s.TaxLabel, "VAT");
-    EXPECT_EQ(s.CheckLabel, "");  // only the second block has it
-    EXPECT_EQ(settings.GetCountrySetting(44, "Check"), "NOT FOUND");
-
-    sandbox.writeFile(kDataFile,
-                      "[Country]NZ\n[Label For Tax]BAD\n[Country]\n[Label For Tax]BAD\n"
-                      "[Country] 064 \n[Label For Tax]GST\n");
-    EXPECT_EQ(settings.GetCountrySetting(64, "Label For Tax"), "GST");
-    EXPECT_EQ(settings.GetCountrySetting(0, "Label For Tax"), "NOT FOUND");
-
-    sandbox.writeFile(kDataFile, kCountrySet);
-    EXPECT_EQ(settings.GetCountrySetting(64, "Check"), "NOT FOUND");  // only later blocks
-    EXPECT_EQ(settings.GetCountrySetting(99, "Currency Symbol"), "NOT FOUND");
-    EXPECT_EQ(settings.GetCountrySetting(44, "currency symbol"), "NOT FOUND");  // exact case
-    EXPECT_EQ(settings.GetCountrySetting(44, "Check"), "Cheque");
-    EXPECT_EQ(settings.GetCountrySetting(1, "Label For Tax"), "Sales Tax");
-}
-
-TEST_F(CountrySettingsTest, DrawerCountTakesCharactersFiveAndSix) {
-    const struct {
-        const char* value;
-        std::int16_t expected;
-    } cases[] = {
-        {"Yes  3", 3},    {"Yes 12", 12}, {"ABCD 7", 7},
-        {"ABCD07xyz", 7}, {"ABCD7 ", 0},  // trailing blanks are cut: five characters are left
-        {"Yes 2", 0},                     // five characters: left as it was
-        {"Yes  x", 0},                    // not a number
-        {"Yes -1", 0},                    // not a count
-        {"Yes 1.", 1},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(load(QByteArray("[Country]5\n[DrawerCount]") + c.value + "\n", 5).DrawerCount,
-                  c.expected)
-            << c.value;
+TEST_F(CountrySettingsTest, ValuesAndSettingsFollowTheFileRules) {
+    for (const test::Case& c : test::Cases("settings/country_values.cases")) {
+        const CountrySettings s = load(c.bytes(0), static_cast<std::int16_t>(c.num(1)));
+        const QString field = c.text(2);
+        const QString value = field == u"GstChangeDate"    ? s.GstChangeDate
+                              : field == u"TaxLabel"       ? s.TaxLabel
+                              : field == u"CurrencySymbol" ? s.CurrencySymbol
+                              : field == u"CheckLabel"     ? s.CheckLabel
+                              : field == u"DrawerCount"    ? QString::number(s.DrawerCount)
+                              : field == u"RoundTo"        ? QString::number(s.RoundTo)
+                                                           : (s.IncludeTaxInPrice ? "y" : "n");
+        EXPECT_EQ(value, c.text(3)) << c.where();
     }
-}
-
-TEST_F(CountrySettingsTest, RoundToNeedsRoundYAndAWholeNumber) {
-    const struct {
-        const char* block;
-        std::int16_t expected;
-    } cases[] = {
-        {"[Round]Y\n[Round To]10\n", 10},
-        {"[Round]y\n[Round To]10\n", 0},
-        {"[Round To]10\n", 0},
-        {"[Round]Y\n[Round To]ten\n", 0},
-        {"[Round]Y\n[Round To]2.5\n", 0},
-        {"[Round]Y\n[Round To]99999\n", 0},
-        {"[Round]Y\n", 0},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(load(QByteArray("[Country]3\n") + c.block, 3).RoundTo, c.expected) << c.block;
+    for (const test::Case& c : test::Cases("settings/country_setting.cases")) {
+        sandbox.writeFile(kDataFile, c.text(0) == u"Country.set" ? kCountrySet : c.bytes(0));
+        EXPECT_EQ(settings.GetCountrySetting(static_cast<std::int16_t>(c.num(1)), c.text(2)),
+                  c.text(3))
+            << c.where();
     }
+    EXPECT_TRUE(sandbox.boxes.shown().empty());
 }
 
 // ---- Missing file --------------------------------------------------------------------------
@@ -261,27 +175,9 @@ TEST_F(CountrySettingsTest, UnreadableFileIsReportedOnceAndKeepsDefaults) {
 // ---- Tax rates and prices ------------------------------------------------------------------
 
 TEST_F(CountrySettingsTest, EveryTaxCodeSumsItsRatesInSinglePrecision) {
-    // Rates that are powers of two, so every sum names its rates and a swapped entry shows.
     settings.setRates(country(0, {1, 2, 4, 8, 16}));
-    const struct {
-        const char* code;
-        float rate;
-    } table[] = {
-        {"A", 1},  {"B", 2},  {"C", 4},  {"D", 8},  {"E", 16},  // R1..R5
-        {"F", 3},  {"G", 5},  {"H", 9},  {"I", 17},             // R1 + one
-        {"J", 6},  {"K", 10}, {"L", 18},                        // R2 + one
-        {"M", 12}, {"N", 20}, {"O", 24},                        // R3+R4 ..
-        {"P", 7},  {"Q", 11}, {"R", 19},                        // R1+R2+
-        {"S", 13}, {"T", 21}, {"U", 25},                        // R1+R3+
-        {"V", 14}, {"W", 22}, {"X", 26},                        // R2+..
-        {"Y", 28},                                              // R3+R4+R5
-        {"Z", 15}, {"a", 23}, {"b", 27}, {"c", 29},             // four
-        {"d", 31},                                              // all five
-        {"", 0},   {" ", 0},  {"e", 0},  {"z", 0},  {"f", 0},   // no tax
-        {"AB", 0}, {"A ", 0}, {"1", 0},  {"-", 0},  {"[", 0},
-    };
-    for (const auto& entry : table) {
-        EXPECT_EQ(settings.TaxRateForCode(entry.code), entry.rate) << "'" << entry.code << "'";
+    for (const test::Case& c : test::Cases("settings/tax_codes.cases")) {
+        EXPECT_EQ(settings.TaxRateForCode(c.text(0)), static_cast<float>(c.real(1))) << c.where();
     }
     settings.setRates(country(0, {0.1f, 0.2f, 0.7f, 1e8f, 1.0f}));
     // In single precision 1e8 + 1 is still 1e8; in double it would not be.

@@ -1,7 +1,7 @@
 #include "startup/entry_routine.h"
 #include "startup/search_settings.h"
-#include "tests/platform/shown_box.h"
 #include "tests/support/sandbox.h"
+#include "tests/support/shown_box.h"
 
 #include <gtest/gtest.h>
 

@@ -12,8 +12,10 @@ ScriptedBoxes& ScriptedBoxes::expect(const QString& text, BoxAnswer answer) {
 BoxAnswer ScriptedBoxes::show(int style, const QString& title, const QString& text) {
     shown_.push_back({style, title, text});
     if (script_.empty()) {
-        ADD_FAILURE() << "unexpected message box: [" << title.toStdString() << "] "
-                      << text.toStdString();
+        if (!answerUnexpected) {
+            ADD_FAILURE() << "unexpected message box: [" << title.toStdString() << "] "
+                          << text.toStdString();
+        }
         return (style & 0x0F) == box::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
     }
     const Step step = script_.front();
@@ -23,6 +25,18 @@ BoxAnswer ScriptedBoxes::show(int style, const QString& title, const QString& te
                       << "\n  shown:    " << text.toStdString();
     }
     return step.answer;
+}
+
+QString ScriptedBoxes::transcript() const {
+    QString out;
+    for (const ShownBox& b : shown_) {
+        out += QStringLiteral("box %1 [%2] %3\n")
+                   .arg(b.style)
+                   .arg(b.title, QString(b.text)
+                                     .replace(u'\r', QStringLiteral("\\r"))
+                                     .replace(u'\n', QStringLiteral("\\n")));
+    }
+    return out;
 }
 
 }  // namespace qv::test

@@ -25,6 +25,10 @@ public:
     BoxAnswer show(int style, const QString& title, const QString& text) override;
 
     const std::vector<ShownBox>& shown() const { return shown_; }
+    // Every box shown, one a line: style, title and text (line breaks as \r \n).
+    QString transcript() const;
+    // When set, a box the script does not expect is answered (Ok, or No) and only recorded.
+    bool answerUnexpected = false;
     bool allAnswered() const { return script_.empty(); }
     void clear() {
         shown_.clear();

@@ -1,5 +1,5 @@
-#include "tests/platform/shown_box.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/shown_box.h"
 #include "tests/wizard/typical_run.h"
 
 #include <gtest/gtest.h>

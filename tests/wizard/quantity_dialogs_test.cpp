@@ -1,5 +1,5 @@
 #include "datapath/twips.h"
-#include "tests/platform/shown_box.h"
+#include "tests/support/shown_box.h"
 #include "tests/wizard/wizard_world.h"
 
 #include <gtest/gtest.h>
