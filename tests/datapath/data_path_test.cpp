@@ -1,7 +1,7 @@
 #include "datapath/data_path.h"
 #include "settings/ini_services.h"
+#include "tests/support/data_files.h"
 #include "tests/support/sandbox.h"
-#include "tests/support/shown_box.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,22 +10,13 @@
 #include <QFileInfo>
 #include <functional>
 
+// The data path object, scenario by scenario: what each call answers, the messages it shows,
+// the values it holds and stores afterwards. Compared whole with data_path.txt.
+
 namespace qv {
 namespace {
 
-using test::BoxShown;
-
 const QString kApp = QStringLiteral("VOR Settings");
-const QString kNotDefined = QStringLiteral(
-    "A path to the VOR Data Files has not been defined\r\rDo you want to define it now?");
-const QString kDataNotFound =
-    QStringLiteral("Data Path Not Found.\r\rUse the Browse method to find a valid path.");
-const QString kRetry =
-    QStringLiteral("Server not found. Check Server and Network Connections.\r\n Retry?");
-
-QString createQuestion(const QString& path, const QString& kind) {
-    return path + "\r" + kind + " Path Does Not Exist\rDo you want to create it?";
-}
 
 // Message boxes that answer from the sandbox's script and then run an action, for a world
 // that changes while a box is up.
@@ -45,34 +36,21 @@ private:
     int count_ = 0;
 };
 
-class DataPathTest : public ::testing::Test {
-protected:
-    test::Sandbox sb;
-    clsINI_Services ini{sb.fs, sb.boxes};
-    RunValues run;
-    int dialogShown = 0;
-    // What the stand-in for the Station and Data Path dialog does when shown.
-    std::function<void(clsDataPath&)> onDialog;
-    clsDataPath dp{sb.services, ini, run, [this](clsDataPath& d) {
-                       ++dialogShown;
-                       if (onDialog) {
-                           onDialog(d);
-                       }
-                   }};
+QString yes(bool b) {
+    return b ? QStringLiteral("true") : QStringLiteral("false");
+}
 
+// A fresh world for one scenario; boxes the scenario does not answer are answered No (or Ok).
+struct World {
+    World() { sb.boxes.answerUnexpected = true; }
     QString stored(const QString& key) const {
         return sb.settings.getSetting(kApp, "DATABASE", key, "<none>");
     }
     void store(const QString& key, const QString& value) {
         sb.settings.saveSetting(kApp, "DATABASE", key, value);
     }
-    bool folderOnDisk(const QString& path) const { return QFileInfo(sb.native(path)).isDir(); }
-    void writeProgramUpperAlt(const QByteArray& content) {
-        QFile program(sb.app.programFolder + "/upper.alt");
-        ASSERT_TRUE(program.open(QIODevice::WriteOnly));
-        program.write(content);
-    }
-    // The object as OpenDataPath leaves it, for validation tests.
+    bool folder(const QString& path) const { return QFileInfo(sb.native(path)).isDir(); }
+    // The object as OpenDataPath leaves it, for validation.
     void prepare(const QString& dataPath, bool createPath = false) {
         dp.setAppLabel(kApp);
         dp.setMaxStations(50);
@@ -80,451 +58,342 @@ protected:
         dp.setStationPath(dataPath);
         dp.setCreatePath(createPath);
     }
+    QString state(const clsDataPath& d) const {
+        return QStringLiteral(
+                   "  data %1 | station %2 in %3 | network %4 | training %5 | valid %6 "
+                   "field %7 | %8 | max %9\n")
+            .arg(d.DataPath(), d.Station(), d.StationPath(), yes(d.Network()), d.TestPath(),
+                 yes(d.Valid()), d.FieldKey(), d.StationLabel(), QString::number(d.MaxStations()));
+    }
+
+    // A call's answer, then the object's state after it (the answer is worked out first).
+    QString did(const QString& what, bool result) const {
+        return what + QStringLiteral(": ") + yes(result) + u'\n' + state(dp);
+    }
+
+    test::Sandbox sb;
+    clsINI_Services ini{sb.fs, sb.boxes};
+    RunValues run;
+    int dialogs = 0;
+    // What the stand-in for the Station and Data Path dialog does when shown.
+    std::function<void(clsDataPath&)> onDialog;
+    clsDataPath dp{sb.services, ini, run, [this](clsDataPath& d) {
+                       ++dialogs;
+                       if (onDialog) {
+                           onDialog(d);
+                       }
+                   }};
 };
 
-// ---------------------------------------------------------------------------------------------
-// Settings
+const std::pair<const char*, std::function<QString(World&)>> kScenarios[] = {
+    {"settings: saved and read back without defaults, then deleted",
+     [](World& w) {
+         QString out = "Save without an application name: " + yes(w.dp.Save()) + u'\n';
+         w.sb.makeDir("C:\\KT");
+         w.ini.File_Name("C:\\KT\\VOR.INI");
+         w.dp.setAppLabel(kApp);
+         w.dp.setMaxStations(12);
+         w.dp.setStation("3");
+         w.dp.setDataPath("C:\\KT");
+         w.dp.setStationPath("C:\\KT\\STA");
+         w.dp.setTestPath("Y");
+         out += w.did("Save", w.dp.Save());
+         out += "VOR.INI: " + QString(w.sb.readFile("C:\\KT\\VOR.INI")).simplified() + u'\n';
+         clsDataPath again(w.sb.services, w.ini, w.run, [](clsDataPath&) {});
+         again.setNetwork(true);
+         again.setTestPath("old");
+         again.Read(true, kApp);
+         out += "read again:\n" + w.state(again);
+         w.store("DBName", "Store");
+         w.dp.Delete();
+         return out + QStringLiteral("after Delete: %1 setting(s)\n").arg(w.sb.settings.size());
+     }},
+    {"settings: the network flag as stored and read back in any case",
+     [](World& w) {
+         w.dp.setAppLabel(kApp);
+         w.dp.setNetwork(true);
+         w.dp.Save();
+         QString out = "stored: " + w.stored("NETWORK") + u'\n';
+         for (const char* text : {"TRUE", "false", "-1", "0", "   ", "maybe"}) {
+             w.store("NETWORK", text);
+             w.dp.setNetwork(QByteArray(text) == "false");
+             w.dp.Read(true);
+             out += QStringLiteral("\"%1\" reads %2\n").arg(text, yes(w.dp.Network()));
+         }
+         return out;
+     }},
+    {"settings: defaults fill the gaps and leave the training flag; suppressed they do not",
+     [](World& w) {
+         w.dp.setAppLabel(kApp);
+         w.dp.setDefaultStation("2");
+         w.dp.setDefaultDataPath("  C:\\KT  ");
+         w.dp.setDefaultStationPath("C:\\ST");
+         w.dp.setDefaultNetwork(true);
+         w.dp.setTestPath("Y");
+         w.store("TESTDATA", "N");
+         w.dp.Read();
+         QString out = w.state(w.dp);
+         w.dp.Read(true);
+         out += w.state(w.dp);
+         // The start's own read takes the stored folder without surrounding blanks.
+         w.store("DATAPATH", "  C:\\My Data  ");
+         w.dp.setAppLabel(QString());
+         w.dp.gpDataPathRead();
+         return out + w.state(w.dp) + "application " + w.dp.AppLabel() + u'\n';
+     }},
+    {"validation: a station out of range or no number becomes station one and stays valid",
+     [](World& w) {
+         w.sb.makeDir("C:\\KT");
+         w.prepare("C:\\KT");
+         w.dp.setMaxStations(4);
+         QString out;
+         for (const char* station : {"7", "abc", "2x", "", "0", "-3", "4"}) {
+             w.dp.setStation(station);
+             out += w.did(QStringLiteral("station \"%1\"").arg(station), w.dp.Validate(false));
+         }
+         return out;
+     }},
+    {"validation: a missing data folder fails and restores every value",
+     [](World& w) {
+         w.prepare("C:\\NOPE");
+         QString out = w.did("silent", w.dp.Validate(true));
+         w.dp.setMaxStations(4);
+         w.dp.setStation("7");
+         w.dp.setNetwork(true);
+         return out + w.did("shown", w.dp.Validate(false));
+     }},
+    {"validation: the station folder and station file are checked before the data folder",
+     [](World& w) {
+         w.prepare("C:\\NOPE");
+         w.dp.setStationPathEnabled(true);
+         w.dp.setStationPath("C:\\NOSTATION");
+         QString out = w.did("no station folder", w.dp.Validate(false));
+         w.sb.makeDir("C:\\KT");
+         w.dp.setDataPath("C:\\KT");
+         w.dp.setStation("3");
+         w.dp.setStationPath("C:\\KT\\");
+         out += w.did("no station file", w.dp.Validate(false));
+         // The file name is the station text unpadded; its case on disk does not matter.
+         w.sb.writeFile("C:\\KT\\sta3.vor", "");
+         out += yes(w.dp.Validate(false)) + u'\n';
+         w.dp.setStation("4");
+         w.dp.setSupressFileCheck(true);
+         return out + yes(w.dp.Validate(false)) + u'\n';
+     }},
+    {"validation: a primary file missing from the data folder fails",
+     [](World& w) {
+         w.sb.makeDir("C:\\KT");
+         w.prepare("C:\\KT");
+         w.dp.setCheckFile("INVT.VOR");
+         QString out = w.did("no file", w.dp.Validate(false));
+         w.sb.writeFile("C:\\KT\\INVT.VOR", "x");
+         return out + yes(w.dp.Validate(false)) + u'\n';
+     }},
+    {"creating: a missing folder is created after Yes only, a station folder too",
+     [](World& w) {
+         w.sb.makeDir("D:\\");
+         w.prepare("D:\\NEW\\", true);
+         QString out = w.did("No", w.dp.Validate(false));
+         out += "made: " + yes(w.folder("D:\\NEW")) + u'\n';
+         w.sb.boxes.expect(QString(), BoxAnswer::Yes);
+         out += w.did("Yes", w.dp.Validate(false));
+         out += "made: " + yes(w.folder("D:\\NEW")) + u'\n';
+         w.dp.setStationPathEnabled(true);
+         w.dp.setSupressFileCheck(true);
+         w.dp.setStationPath("D:\\STA");
+         w.sb.boxes.expect(QString(), BoxAnswer::Yes);
+         out += w.did("station folder, Yes", w.dp.Validate(false));
+         return out + "made: " + yes(w.folder("D:\\STA")) + u'\n';
+     }},
+    {"creating: folder names with blanks and accents are created as typed and found again",
+     [](World& w) {
+         w.sb.makeDir("C:\\My Data");
+         w.prepare(QStringLiteral("C:\\My Data\\Caisse Été ñ"), true);
+         w.sb.boxes.expect(QString(), BoxAnswer::Yes);
+         QString out = yes(w.dp.Validate(false)) + u' ';
+         out += QDir(w.sb.native("C:\\My Data"))
+                    .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                    .join(u',') +
+                u'\n';
+         w.dp.setCreatePath(false);
+         w.dp.setDataPath(QStringLiteral("c:\\my data\\caisse été ñ"));
+         return out + yes(w.dp.Validate(false)) + u'\n';
+     }},
+    {"creating: a folder that cannot be made says why and fails; a file or blanks are no folder",
+     [](World& w) {
+         w.sb.writeFile("C:\\KT\\VOR.INI", "[MISCELLANEOUS]\r\n");
+         QString out;
+         for (const char* path : {"C:\\A\\B", "C:\\KT\\VOR.INI"}) {
+             w.prepare(path, true);
+             w.sb.boxes.expect(QString(), BoxAnswer::Yes);
+             out += QStringLiteral("%1: %2\n").arg(path, yes(w.dp.Validate(false)));
+         }
+         for (const char* path : {"C:\\KT\\VOR.INI", "   "}) {
+             w.prepare(path, QByteArray(path).trimmed().isEmpty());
+             out += QStringLiteral("%1: %2\n").arg(path, yes(w.dp.Validate(false)));
+         }
+         return out + "C:\\A made: " + yes(w.folder("C:\\A")) + u'\n';
+     }},
+    {"opening: no settings asks for a folder and No ends the start",
+     [](World& w) { return "OpenDataPath: " + yes(OpenDataPath(w.dp, 4)) + u'\n'; }},
+    {"opening: Yes shows the dialog ready to create a folder; Cancel ends the start",
+     [](World& w) {
+         w.onDialog = [](clsDataPath& d) {
+             d.setDataPath(d.CreatePath() && d.StationNumberEnabled() ? "C:\\KT" : "");
+         };
+         w.sb.boxes.expect(QString(), BoxAnswer::Yes);
+         QString out = w.did("OpenDataPath", OpenDataPath(w.dp, 4));
+         w.dp.setDataPath(QString());
+         w.onDialog = [](clsDataPath& d) { d.setCancelled(true); };
+         w.sb.boxes.expect(QString(), BoxAnswer::Yes);
+         return out + "cancelled: " + yes(OpenDataPath(w.dp, 4)) + u'\n';
+     }},
+    {"opening: a stored folder opens without its trailing backslash, at least fifty stations",
+     [](World& w) {
+         w.sb.makeDir("C:\\KT");
+         w.store("DATAPATH", "C:\\KT\\");
+         w.store("STATION", "2");
+         QString out;
+         for (int asked : {4, 60, 51, -7}) {
+             out += w.did(QStringLiteral("%1 asked").arg(asked),
+                          OpenDataPath(w.dp, static_cast<std::int16_t>(asked)));
+         }
+         return out + "station list " + yes(w.dp.StationNumberEnabled()) + u'\n';
+     }},
+    {"opening: a stored folder that is gone is dropped silently and asked for; with the local "
+     "safe folder present the server is asked for first",
+     [](World& w) {
+         w.store("DATAPATH", "C:\\GONE");
+         QString out = w.did("OpenDataPath", OpenDataPath(w.dp, 4));
+         w.sb.makeDir("C:\\vorsafe");
+         return out + "with the safe folder: " + yes(OpenDataPath(w.dp, 4)) + u'\n';
+     }},
+    {"opening: on a network a missing folder reports the network down",
+     [](World& w) {
+         w.store("NETWORK", "True");
+         w.store("DATAPATH", "\\\\SERVER\\KT");
+         QString out = "OpenDataPath: " + yes(OpenDataPath(w.dp, 4)) + u'\n';
+         w.sb.makeDir("\\\\SERVER\\KT");
+         return out + w.did("with the folder", OpenDataPath(w.dp, 4));
+     }},
+    {"opening: upper.alt is copied from the program folder only when missing",
+     [](World& w) {
+         w.sb.makeDir("C:\\KT");
+         w.store("DATAPATH", "C:\\KT");
+         const QString files = "files: %1\n";
+         OpenDataPath(w.dp, 4);
+         QString out = files.arg(QDir(w.sb.native("C:\\KT")).entryList(QDir::Files).join(u','));
+         w.sb.writeFile(w.sb.app.programFolder + "/upper.alt", "ALT TABLE\r\n");
+         OpenDataPath(w.dp, 4);
+         out += "copied: " + QString(w.sb.readFile("C:\\KT\\upper.alt")).trimmed() + u'\n';
+         QFile::remove(w.sb.native("C:\\KT\\upper.alt"));
+         w.sb.writeFile("C:\\KT\\UPPER.ALT", "STORE OWN\r\n");
+         OpenDataPath(w.dp, 4);
+         return out + files.arg(QDir(w.sb.native("C:\\KT")).entryList(QDir::Files).join(u',')) +
+                "kept: " + QString(w.sb.readFile("C:\\KT\\UPPER.ALT")).trimmed() + u'\n';
+     }},
+    {"safe check: an unreachable safe folder turns on local safe mode, which then passes",
+     [](World& w) {
+         w.sb.makeDir("C:\\KT");
+         w.dp.setDataPath("C:\\KT");
+         QString out = "reachable: " + yes(CheckSafeFolder(w.dp)) + u'\n';
+         w.dp.setDataPath("C:\\vorsafe");
+         out += "the safe folder: " + yes(CheckSafeFolder(w.dp)) + u'\n';
+         out += "local safe mode: " + yes(w.run.LocalSafeMode) + u'\n';
+         w.dp.setDataPath("C:\\ANYWHERE");
+         return out + "then: " + yes(CheckSafeFolder(w.dp)) + u'\n';
+     }},
+    {"safe check: Retry until the folder answers, or No",
+     [](World& w) {
+         ActingBoxes acting(w.sb.boxes, [&w](int shown) {
+             if (shown == 2) {
+                 w.sb.makeDir("C:\\SERVER");
+             }
+         });
+         Services services{acting, w.sb.settings, w.sb.fs, w.sb.app};
+         clsDataPath path(services, w.ini, w.run, [](clsDataPath&) {});
+         path.setDataPath("C:\\SERVER");
+         w.sb.boxes.expect(QString(), BoxAnswer::Yes).expect(QString(), BoxAnswer::Yes);
+         QString out = "answers after two retries: " + yes(CheckSafeFolder(path)) + u'\n';
+         w.dp.setDataPath("C:\\OTHER");
+         w.sb.boxes.expect(QString(), BoxAnswer::Yes);
+         return out + "given up: " + yes(CheckSafeFolder(w.dp)) + u'\n';
+     }},
+    {"the class's opening: the station folder on, file checks off, upper.alt left alone",
+     [](World& w) {
+         w.sb.makeDir("C:\\KT");
+         w.sb.makeDir("C:\\ST");
+         w.sb.writeFile(w.sb.app.programFolder + "/upper.alt", "ALT");
+         w.store("DATAPATH", "C:\\KT\\");
+         w.store("STATIONPATH", "C:\\ST\\");
+         w.store("STATION", "3");
+         const QString out = w.did("open", w.dp.gfbVOR_DataPath_open(true, 10, QString(), false));
+         return out + QStringLiteral(
+                          "  station path %1 | no file check %2 | list %3 | defaults %4 %5 "
+                          "| upper.alt %6\n")
+                          .arg(yes(w.dp.StationPathEnabled()), yes(w.dp.SupressFileCheck()),
+                               yes(w.dp.StationNumberEnabled()), w.dp.DefaultDataPath(),
+                               w.dp.DefaultStationPath(),
+                               yes(w.sb.fs.fileExists("C:\\KT\\upper.alt")));
+     }},
+    {"the class's opening: a missing station folder asks for the dialog, without station list",
+     [](World& w) {
+         w.sb.makeDir("C:\\KT");
+         w.store("DATAPATH", "C:\\KT");
+         w.store("STATIONPATH", "C:\\NOSTATION");
+         w.onDialog = [](clsDataPath& d) { d.setStation(d.StationNumberEnabled() ? "9" : "8"); };
+         w.sb.boxes.expect(QString(), BoxAnswer::Yes);
+         const QString out = w.did("open", w.dp.gfbVOR_DataPath_open(true, 4, "D:\\ALT", false));
+         return out + "default " + w.dp.DefaultDataPath() + u'\n';
+     }},
+    {"the class's change: whether the dialog changed anything",
+     [](World& w) {
+         w.dp.setStation("2");
+         w.dp.setDataPath("C:\\KT");
+         w.dp.setStationPath("C:\\KT");
+         w.onDialog = [](clsDataPath& d) { d.setTitle(d.CreatePath() ? "create" : "no create"); };
+         QString out = w.did("nothing", w.dp.gfbVOR_DataPath_change(true));
+         out += w.dp.Title() + u' ' + w.dp.AppLabel() + u'\n';
+         w.onDialog = [](clsDataPath& d) { d.setDataPath("C:\\kt"); };
+         out += "the folder's case: " + yes(w.dp.gfbVOR_DataPath_change(false)) + u'\n';
+         w.onDialog = [](clsDataPath& d) { d.setStation("3"); };
+         return out + "the station: " + yes(w.dp.gfbVOR_DataPath_change(false)) + u'\n';
+     }},
+};
 
-TEST_F(DataPathTest, SaveThenReadWithoutDefaultsGivesTheSameFiveValuesAndDeleteRemovesThem) {
-    EXPECT_EQ(dp.StationLabel(), "Station 1 of 4");
-    EXPECT_FALSE(dp.Valid());
-    dp.setDataPath("C:\\KT");
-    EXPECT_FALSE(dp.Save()) << "no application name";
-    EXPECT_EQ(sb.settings.size(), 0);
-
-    sb.makeDir("C:\\KT");
-    ini.File_Name("C:\\KT\\VOR.INI");
-    dp.setAppLabel(kApp);
-    dp.setMaxStations(12);
-    dp.setStation("3");
-    dp.setStationPath("C:\\KT\\STA");
-    dp.setTestPath("Y");
-    ASSERT_TRUE(dp.Save());
-    EXPECT_EQ(stored("NETWORK"), "False");
-    EXPECT_EQ(stored("STATION"), "3");
-    EXPECT_EQ(stored("STATIONPATH"), "C:\\KT\\STA");
-    EXPECT_EQ(stored("DATAPATH"), "C:\\KT");
-    EXPECT_EQ(stored("TESTDATA"), "Y");
-    EXPECT_EQ(dp.StationLabel(), "Station 3 of 12");
-    EXPECT_TRUE(sb.readFile("C:\\KT\\VOR.INI").contains("Datapath=C:\\KT"));
-    EXPECT_EQ(ini.GetValue("MISCELLANEOUS", "Datapath"), "C:\\KT");
-
-    clsDataPath again(sb.services, ini, run, [](clsDataPath&) {});
-    again.setNetwork(true);
-    again.setTestPath("old");
-    again.Read(true, kApp);
-    EXPECT_EQ(again.AppLabel(), kApp);
-    EXPECT_FALSE(again.Network());
-    EXPECT_EQ(again.Station(), "3");
-    EXPECT_EQ(again.StationPath(), "C:\\KT\\STA");
-    EXPECT_EQ(again.DataPath(), "C:\\KT");
-    EXPECT_EQ(again.TestPath(), "Y");
-    EXPECT_EQ(again.StationLabel(), "Station 3 of 4");
-
-    store("DBName", "Store");
-    dp.Delete();
-    EXPECT_EQ(sb.settings.size(), 1);
-    EXPECT_EQ(stored("DBName"), "Store");
-}
-
-TEST_F(DataPathTest, NetworkIsStoredAsTrueOrFalseAndReadBackInAnyCase) {
-    dp.setAppLabel(kApp);
-    dp.setNetwork(true);
-    dp.Save();
-    EXPECT_EQ(stored("NETWORK"), "True");
-    const std::pair<const char*, bool> cases[] = {
-        {"TRUE", true}, {"false", false}, {"-1", true},
-        {"0", false},   {"   ", false},   {"maybe", false},
-    };
-    for (const auto& [text, expected] : cases) {
-        store("NETWORK", text);
-        dp.setNetwork(!expected);
-        dp.Read(true);
-        EXPECT_EQ(dp.Network(), expected) << text;
-    }
-}
-
-TEST_F(DataPathTest, ReadWithDefaultsFillsTheGapsAndLeavesTheTrainingFlag) {
-    dp.setAppLabel(kApp);
-    dp.setDefaultStation("2");
-    dp.setDefaultDataPath("  C:\\KT  ");
-    dp.setDefaultStationPath("C:\\ST");
-    dp.setDefaultNetwork(true);
-    dp.setTestPath("Y");
-    store("TESTDATA", "N");
-    dp.Read();
-    EXPECT_EQ(dp.Station(), "2");
-    EXPECT_EQ(dp.DataPath(), "C:\\KT");
-    EXPECT_EQ(dp.StationPath(), "C:\\ST");
-    EXPECT_TRUE(dp.Network());
-    EXPECT_EQ(dp.TestPath(), "Y");
-    EXPECT_EQ(dp.StationLabel(), "Station 2 of 4");
-
-    // With defaults suppressed a missing key reads as empty and the training flag is read.
-    dp.Read(true);
-    EXPECT_TRUE(dp.Station().isEmpty());
-    EXPECT_TRUE(dp.DataPath().isEmpty());
-    EXPECT_FALSE(dp.Network());
-    EXPECT_EQ(dp.TestPath(), "N");
-
-    // The start's own read takes the stored folder without surrounding blanks.
-    store("DATAPATH", "  C:\\My Data  ");
-    dp.setAppLabel(QString());
-    dp.gpDataPathRead();
-    EXPECT_EQ(dp.AppLabel(), kApp);
-    EXPECT_EQ(dp.DataPath(), "C:\\My Data");
-}
-
-// ---------------------------------------------------------------------------------------------
-// Validation
-
-TEST_F(DataPathTest, AStationOutOfRangeOrNoNumberBecomesStationOneAndStaysValid) {
-    sb.makeDir("C:\\KT");
-    prepare("C:\\KT");
-    dp.setMaxStations(4);
-    for (const char* bad : {"7", "abc", "2x", "", "0", "-3"}) {
-        dp.setStation(bad);
-        EXPECT_TRUE(dp.Validate(false)) << bad;
-        EXPECT_TRUE(dp.Valid());
-        EXPECT_EQ(dp.Station(), "1") << bad;
-        EXPECT_EQ(dp.FieldKey(), "STATION");
-    }
-    dp.setStation("4");
-    EXPECT_TRUE(dp.Validate(false));
-    EXPECT_EQ(dp.Station(), "4");
-    EXPECT_TRUE(dp.FieldKey().isEmpty());
-    EXPECT_TRUE(sb.boxes.shown().empty());
-}
-
-TEST_F(DataPathTest, AMissingDataFolderFailsAndRestoresEveryValue) {
-    prepare("C:\\NOPE");
-    EXPECT_FALSE(dp.Validate(true));  // silent: no box
-    EXPECT_EQ(dp.FieldKey(), "DATAPATH");
-    EXPECT_TRUE(sb.boxes.shown().empty());
-
-    dp.setMaxStations(4);
-    dp.setStation("7");
-    dp.setNetwork(true);
-    sb.boxes.expect(kDataNotFound);
-    EXPECT_FALSE(dp.Validate(false));
-    EXPECT_FALSE(dp.Valid());
-    EXPECT_EQ(dp.FieldKey(), "DATAPATH");
-    // The station reset of the first step is undone with the rest.
-    EXPECT_EQ(dp.Station(), "7");
-    EXPECT_EQ(dp.DataPath(), "C:\\NOPE");
-    EXPECT_EQ(dp.StationPath(), "C:\\NOPE");
-    EXPECT_TRUE(dp.Network());
-    EXPECT_TRUE(BoxShown(sb.boxes, 0, box::Information, "Validation"));
-}
-
-TEST_F(DataPathTest, TheStationFolderAndStationFileAreCheckedBeforeTheDataFolder) {
-    prepare("C:\\NOPE");
-    dp.setStationPathEnabled(true);
-    dp.setStationPath("C:\\NOSTATION");
-    sb.boxes.expect("Station Path Not Found.\r\rUse the Browse method to find a valid path.");
-    EXPECT_FALSE(dp.Validate(false));
-    EXPECT_EQ(dp.FieldKey(), "STATIONPATH");
-
-    sb.makeDir("C:\\KT");
-    dp.setDataPath("C:\\KT");
-    dp.setStation("3");
-    dp.setStationPath("C:\\KT\\");
-    sb.boxes.expect(
-        "Station 3 not in Station Path.\r\rSelect another Station or change the Station Path.");
-    EXPECT_FALSE(dp.Validate(false));
-    EXPECT_EQ(dp.FieldKey(), "STATIONPATH");
-    EXPECT_EQ(dp.Station(), "3");
-    EXPECT_EQ(dp.StationPath(), "C:\\KT\\");
-    EXPECT_EQ(dp.DataPath(), "C:\\KT");
-
-    // The file name is the station text unpadded; its case on disk does not matter.
-    sb.writeFile("C:\\KT\\sta3.vor", "");
-    EXPECT_TRUE(dp.Validate(false));
-    dp.setStation("4");
-    dp.setSupressFileCheck(true);
-    EXPECT_TRUE(dp.Validate(false));
-}
-
-TEST_F(DataPathTest, APrimaryFileMissingFromTheDataFolderFails) {
-    sb.makeDir("C:\\KT");
-    prepare("C:\\KT");
-    dp.setCheckFile("INVT.VOR");
-    sb.boxes.expect(
-        "Primary Data File Not Found.\r\rThere is no 'INVT.VOR' file in the specified data path.");
-    EXPECT_FALSE(dp.Validate(false));
-    EXPECT_EQ(dp.FieldKey(), "DATAPATH");
-    sb.writeFile("C:\\KT\\INVT.VOR", "x");
-    EXPECT_TRUE(dp.Validate(false));
-}
-
-// ---------------------------------------------------------------------------------------------
-// Creating a missing folder
-
-TEST_F(DataPathTest, AMissingFolderIsCreatedAfterYesOnly) {
-    sb.makeDir("D:\\");
-    prepare("D:\\NEW\\", true);
-    sb.boxes.expect(createQuestion("D:\\NEW\\", "Data"), BoxAnswer::No).expect(kDataNotFound);
-    EXPECT_FALSE(dp.Validate(false));
-    EXPECT_FALSE(folderOnDisk("D:\\NEW"));
-    EXPECT_TRUE(sb.boxes.allAnswered());
-    EXPECT_TRUE(BoxShown(sb.boxes, 0, box::YesNo, "Quorvane"));
-
-    sb.boxes.expect(createQuestion("D:\\NEW\\", "Data"), BoxAnswer::Yes);
-    EXPECT_TRUE(dp.Validate(false));
-    EXPECT_TRUE(folderOnDisk("D:\\NEW"));
-    EXPECT_EQ(dp.DataPath(), "D:\\NEW\\");
-
-    // The station folder is offered as a station path.
-    dp.setStationPathEnabled(true);
-    dp.setSupressFileCheck(true);
-    dp.setStationPath("D:\\STA");
-    sb.boxes.expect(createQuestion("D:\\STA", "Station"), BoxAnswer::Yes);
-    EXPECT_TRUE(dp.Validate(false));
-    EXPECT_TRUE(folderOnDisk("D:\\STA"));
-}
-
-TEST_F(DataPathTest, FolderNamesWithBlanksAndAccentsAreCreatedAsTyped) {
-    sb.makeDir("C:\\My Data");
-    const QString path = QStringLiteral("C:\\My Data\\Caisse Été ñ");
-    prepare(path, true);
-    sb.boxes.expect(createQuestion(path, "Data"), BoxAnswer::Yes);
-    EXPECT_TRUE(dp.Validate(false));
-    EXPECT_EQ(QDir(sb.native("C:\\My Data")).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("Caisse Été ñ")});
-    // Found again under another case.
-    dp.setCreatePath(false);
-    dp.setDataPath(QStringLiteral("c:\\my data\\caisse été ñ"));
-    EXPECT_TRUE(dp.Validate(false));
-}
-
-TEST_F(DataPathTest, AFolderThatCannotBeMadeSaysWhyAndFails) {
-    sb.writeFile("C:\\KT\\VOR.INI", "[MISCELLANEOUS]\r\n");
-    const QString locked = sb.makeDir("C:\\LOCKED");
-    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    const struct {
-        const char* path;
-        const char* why;
-    } cases[] = {
-        {"C:\\A\\B", "No such file or directory"},  // two levels deep
-        {"C:\\KT\\VOR.INI", "File exists"},
-        {"C:\\LOCKED\\NEW", "Permission denied"},
-    };
-    for (const auto& c : cases) {
-        if (::geteuid() == 0 && QByteArray(c.why) == "Permission denied") {
-            continue;  // folder permissions do not bind the super-user
+TEST(DataPath, EveryScenarioAnswersShowsAndStoresWhatItsGoldenTextSays) {
+    QString out;
+    for (const auto& [label, scenario] : kScenarios) {
+        World w;
+        out += QStringLiteral("=== ") + label + u'\n';
+        out += scenario(w);
+        out += w.sb.boxes.transcript();
+        out += QStringLiteral("stored:");
+        for (const char* key : {"NETWORK", "STATION", "STATIONPATH", "DATAPATH", "TESTDATA"}) {
+            out += u' ' + w.stored(key);
         }
-        SCOPED_TRACE(c.path);
-        sb.boxes.clear();
-        prepare(c.path, true);
-        sb.boxes.expect(createQuestion(c.path, "Data"), BoxAnswer::Yes)
-            .expect(QStringLiteral("Unable To Create Path\r") + c.why)
-            .expect(kDataNotFound);
-        EXPECT_FALSE(dp.Validate(false));
-        EXPECT_TRUE(sb.boxes.allAnswered());
-        EXPECT_TRUE(BoxShown(sb.boxes, 1, box::Critical, "Quorvane"));
+        out += QStringLiteral(" | dialogs %1 | local safe mode %2\n")
+                   .arg(w.dialogs)
+                   .arg(yes(w.run.LocalSafeMode));
+        EXPECT_TRUE(w.sb.boxes.allAnswered()) << label;
     }
+    test::ExpectGolden("datapath/data_path.txt", out);
+}
+
+TEST(DataPath, AFolderThatTheUserMayNotWriteInCannotBeMade) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "folder permissions do not bind the super-user";
+    }
+    World w;
+    const QString locked = w.sb.makeDir("C:\\LOCKED");
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    w.prepare("C:\\LOCKED\\NEW", true);
+    w.sb.boxes.expect(QString(), BoxAnswer::Yes)
+        .expect("Unable To Create Path\rPermission denied")
+        .expect(QString());
+    EXPECT_FALSE(w.dp.Validate(false));
     QFile::setPermissions(locked,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_FALSE(folderOnDisk("C:\\A"));
-    EXPECT_EQ(sb.readFile("C:\\KT\\VOR.INI"), "[MISCELLANEOUS]\r\n");
-
-    // A file where the folder should be is no folder; a blank folder is not offered.
-    for (const char* path : {"C:\\KT\\VOR.INI", "   "}) {
-        prepare(path, QByteArray(path).trimmed().isEmpty());
-        sb.boxes.clear();
-        sb.boxes.expect(kDataNotFound);
-        EXPECT_FALSE(dp.Validate(false)) << path;
-        EXPECT_TRUE(sb.boxes.allAnswered()) << path;
-    }
-}
-
-// ---------------------------------------------------------------------------------------------
-// Opening at start
-
-TEST_F(DataPathTest, NoSettingsAsksForAFolderAndNoEndsTheStart) {
-    sb.boxes.expect(kNotDefined, BoxAnswer::No);
-    EXPECT_FALSE(OpenDataPath(dp, 4));
-    EXPECT_EQ(dialogShown, 0);
-    EXPECT_TRUE(BoxShown(sb.boxes, 0, box::YesNo + box::Question, "Quorvane"));
-    EXPECT_EQ(dp.AppLabel(), kApp);
-}
-
-TEST_F(DataPathTest, YesShowsTheDialogReadyToCreateAFolderAndCancelEndsTheStart) {
-    bool createPath = false;
-    bool stationList = false;
-    onDialog = [&](clsDataPath& d) {
-        createPath = d.CreatePath();
-        stationList = d.StationNumberEnabled();
-        d.setDataPath("C:\\KT");
-    };
-    sb.boxes.expect(kNotDefined, BoxAnswer::Yes);
-    EXPECT_TRUE(OpenDataPath(dp, 4));
-    EXPECT_EQ(dialogShown, 1);
-    EXPECT_TRUE(createPath);
-    EXPECT_TRUE(stationList);
-    EXPECT_EQ(dp.DataPath(), "C:\\KT");
-
-    dp.setDataPath(QString());
-    onDialog = [](clsDataPath& d) { d.setCancelled(true); };
-    sb.boxes.expect(kNotDefined, BoxAnswer::Yes);
-    EXPECT_FALSE(OpenDataPath(dp, 4));
-    EXPECT_EQ(dialogShown, 2);
-}
-
-TEST_F(DataPathTest, AStoredFolderOpensWithoutItsTrailingBackslashAndAtLeastFiftyStations) {
-    sb.makeDir("C:\\KT");
-    store("DATAPATH", "C:\\KT\\");
-    store("STATION", "2");
-    EXPECT_TRUE(OpenDataPath(dp, 4));
-    EXPECT_EQ(dp.DataPath(), "C:\\KT");
-    EXPECT_EQ(dp.Station(), "2");
-    EXPECT_TRUE(dp.StationNumberEnabled());
-    EXPECT_TRUE(sb.boxes.shown().empty());
-    EXPECT_EQ(dialogShown, 0);
-    EXPECT_EQ(stored("DATAPATH"), "C:\\KT\\");  // opening reads; it does not write
-
-    for (const auto& [asked, expected] :
-         {std::pair{4, 50}, std::pair{60, 60}, std::pair{51, 51}, std::pair{-7, 50}}) {
-        ASSERT_TRUE(OpenDataPath(dp, static_cast<std::int16_t>(asked)));
-        EXPECT_EQ(dp.MaxStations(), expected) << asked;
-    }
-}
-
-TEST_F(DataPathTest, AStoredFolderThatIsGoneIsDroppedSilentlyAndAskedFor) {
-    store("DATAPATH", "C:\\GONE");
-    sb.boxes.expect(kNotDefined, BoxAnswer::No);
-    EXPECT_FALSE(OpenDataPath(dp, 4));
-    EXPECT_TRUE(dp.DataPath().isEmpty());
-    EXPECT_EQ(sb.boxes.shown().size(), 1u);
-
-    // With the local safe folder present, the server is asked for first.
-    sb.boxes.clear();
-    sb.makeDir("C:\\vorsafe");
-    sb.boxes.expect(kRetry, BoxAnswer::No).expect(kNotDefined, BoxAnswer::No);
-    EXPECT_FALSE(OpenDataPath(dp, 4));
-    EXPECT_TRUE(BoxShown(sb.boxes, 0, box::YesNo + box::Question, "Network Error"));
-}
-
-TEST_F(DataPathTest, OnANetworkAMissingFolderReportsTheNetworkDown) {
-    store("NETWORK", "True");
-    store("DATAPATH", "\\\\SERVER\\KT");
-    sb.boxes.expect(
-        "The network is currently down or is not set up properly. "
-        "Please contact your network administrator for help.");
-    EXPECT_FALSE(OpenDataPath(dp, 4));
-    EXPECT_EQ(dialogShown, 0);
-    EXPECT_TRUE(BoxShown(sb.boxes, 0, box::Ok, "Network Not Found"));
-
-    sb.makeDir("\\\\SERVER\\KT");
-    EXPECT_TRUE(OpenDataPath(dp, 4));
-    EXPECT_TRUE(dp.Network());
-}
-
-TEST_F(DataPathTest, UpperAltIsCopiedFromTheProgramFolderOnlyWhenMissing) {
-    sb.makeDir("C:\\KT");
-    store("DATAPATH", "C:\\KT");
-    EXPECT_TRUE(OpenDataPath(dp, 4));
-    EXPECT_TRUE(QDir(sb.native("C:\\KT")).entryList(QDir::Files).isEmpty()) << "no program copy";
-
-    writeProgramUpperAlt("ALT TABLE\r\n");
-    EXPECT_TRUE(OpenDataPath(dp, 4));
-    EXPECT_EQ(sb.readFile("C:\\KT\\upper.alt"), "ALT TABLE\r\n");
-
-    QFile::remove(sb.native("C:\\KT\\upper.alt"));
-    sb.writeFile("C:\\KT\\UPPER.ALT", "STORE OWN\r\n");
-    EXPECT_TRUE(OpenDataPath(dp, 4));
-    EXPECT_EQ(sb.readFile("C:\\KT\\UPPER.ALT"), "STORE OWN\r\n");
-    EXPECT_EQ(QDir(sb.native("C:\\KT")).entryList(QDir::Files), QStringList{"UPPER.ALT"});
-}
-
-// ---------------------------------------------------------------------------------------------
-// Reaching the data folder
-
-TEST_F(DataPathTest, TheSafeCheckRetriesUntilTheFolderAnswersOrTheUserGivesUp) {
-    ActingBoxes acting(sb.boxes, [this](int shown) {
-        if (shown == 2) {
-            sb.makeDir("C:\\SERVER");
-        }
-    });
-    Services services{acting, sb.settings, sb.fs, sb.app};
-    clsDataPath path(services, ini, run, [](clsDataPath&) {});
-    path.setDataPath("C:\\SERVER");
-    sb.boxes.expect(kRetry, BoxAnswer::Yes).expect(kRetry, BoxAnswer::Yes);
-    EXPECT_TRUE(CheckSafeFolder(path));
-    EXPECT_EQ(sb.boxes.shown().size(), 2u);
-
-    dp.setDataPath("C:\\OTHER");
-    sb.boxes.expect(kRetry, BoxAnswer::Yes).expect(kRetry, BoxAnswer::No);
-    EXPECT_FALSE(CheckSafeFolder(dp));
-    EXPECT_FALSE(run.LocalSafeMode);
-}
-
-TEST_F(DataPathTest, AnUnreachableSafeFolderTurnsOnLocalSafeMode) {
-    sb.makeDir("C:\\KT");
-    dp.setDataPath("C:\\KT");
-    EXPECT_TRUE(CheckSafeFolder(dp));
-    EXPECT_FALSE(run.LocalSafeMode);
-
-    dp.setDataPath("C:\\vorsafe");
-    EXPECT_FALSE(CheckSafeFolder(dp));
-    EXPECT_TRUE(run.LocalSafeMode);
-    // Once on, the check passes without looking.
-    dp.setDataPath("C:\\ANYWHERE");
-    EXPECT_TRUE(CheckSafeFolder(dp));
-    EXPECT_TRUE(sb.boxes.shown().empty());
-}
-
-// ---------------------------------------------------------------------------------------------
-// The class's own opening and change routines
-
-TEST_F(DataPathTest, TheClassOpeningUsesTheStationFolderAndLeavesUpperAlt) {
-    sb.makeDir("C:\\KT");
-    sb.makeDir("C:\\ST");
-    writeProgramUpperAlt("ALT");
-    store("DATAPATH", "C:\\KT\\");
-    store("STATIONPATH", "C:\\ST\\");
-    store("STATION", "3");
-    // No STA3.VOR: the file checks are off whenever the station folder is on.
-    EXPECT_TRUE(dp.gfbVOR_DataPath_open(true, 10, QString(), false));
-    EXPECT_TRUE(dp.StationPathEnabled());
-    EXPECT_TRUE(dp.SupressFileCheck());
-    EXPECT_FALSE(dp.StationNumberEnabled());
-    EXPECT_EQ(dp.DataPath(), "C:\\KT");
-    EXPECT_EQ(dp.StationPath(), "C:\\ST");
-    EXPECT_EQ(dp.DefaultDataPath(), "C:\\KT");
-    EXPECT_EQ(dp.DefaultStationPath(), "C:\\KT");
-    EXPECT_EQ(dp.MaxStations(), 50);
-    EXPECT_FALSE(QFileInfo::exists(sb.native("C:\\KT\\upper.alt")));
-}
-
-TEST_F(DataPathTest, TheClassOpeningChecksAMissingStationFolder) {
-    sb.makeDir("C:\\KT");
-    store("DATAPATH", "C:\\KT");
-    store("STATIONPATH", "C:\\NOSTATION");
-    bool stationList = true;
-    onDialog = [&](clsDataPath& d) { stationList = d.StationNumberEnabled(); };
-    sb.boxes.expect(kNotDefined, BoxAnswer::Yes);
-    EXPECT_FALSE(dp.gfbVOR_DataPath_open(true, 4, "D:\\ALT", false));
-    EXPECT_EQ(dialogShown, 1);
-    EXPECT_FALSE(stationList);
-    EXPECT_EQ(dp.DefaultDataPath(), "D:\\ALT");
-}
-
-TEST_F(DataPathTest, ChangeReportsWhetherTheDialogChangedAnything) {
-    dp.setStation("2");
-    dp.setDataPath("C:\\KT");
-    dp.setStationPath("C:\\KT");
-    bool createPath = false;
-    onDialog = [&](clsDataPath& d) { createPath = d.CreatePath(); };
-    EXPECT_FALSE(dp.gfbVOR_DataPath_change(true));
-    EXPECT_TRUE(createPath);
-    EXPECT_EQ(dp.AppLabel(), kApp);
-
-    onDialog = [](clsDataPath& d) { d.setDataPath("C:\\kt"); };
-    EXPECT_TRUE(dp.gfbVOR_DataPath_change(false));
-    onDialog = [](clsDataPath& d) { d.setStation("3"); };
-    EXPECT_TRUE(dp.gfbVOR_DataPath_change(false));
-    EXPECT_EQ(dialogShown, 3);
 }
 
 }  // namespace

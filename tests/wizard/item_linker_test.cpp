@@ -69,15 +69,14 @@ TEST(SaveLinkedItem, ARefusedItemTakesItsUpcRowBack) {
     f.CmdLink(2)->click();
     EXPECT_TRUE(w.sb.boxes.allAnswered());
     EXPECT_EQ(w.sb.boxes.shown().back().style, box::Ok);
-    EXPECT_TRUE(w.upcRows(101).empty());
-    EXPECT_FALSE(w.rowByNum(101).has_value());
+    EXPECT_FALSE(w.linkedRows().contains("RecordNum=101"));
     EXPECT_TRUE(f.CmdLink(2)->isEnabled());
 
     refuse = false;  // the user tries again
     f.CmdLink(2)->click();
-    EXPECT_EQ(w.upcRows(101).size(), 1u);
-    ASSERT_TRUE(w.rowByNum(101).has_value());
-    EXPECT_EQ(w.rowByNum(101)->SL.str(), "5000002 ");
+    const QString rows = w.linkedRows();
+    EXPECT_TRUE(rows.contains("SL=5000002 | ")) << rows.toStdString();
+    EXPECT_TRUE(rows.contains("UPC SL=5000002 | UPC=9412345000026 | POLL=Y | InvUID=101\n"));
 }
 
 class Linker : public ::testing::Test {
@@ -119,7 +118,7 @@ TEST_F(Linker, FirstItemOfAnEmptyTableIsNumberElevenAndGetsTheFirstCode) {
     EXPECT_EQ(row->SL.str(), "10000000");
     EXPECT_EQ(row->Price, Currency());
     EXPECT_EQ(row->UOM.str(), "EA   ");
-    EXPECT_TRUE(world.upcRows(11).empty());  // no UPC typed
+    EXPECT_TRUE(world.tableRows(db::kUpcTable, "SELECT * FROM UPC1").isEmpty());  // none typed
 }
 
 TEST_F(Linker, SingleFromAPackDropsTheStarAndCutsTheCodeToItsColumn) {

@@ -1,4 +1,6 @@
 #include "datapath/twips.h"
+#include "tests/support/data_files.h"
+#include "tests/support/form_state.h"
 #include "tests/support/shown_box.h"
 #include "tests/wizard/wizard_world.h"
 
@@ -10,21 +12,7 @@
 namespace qv::test {
 namespace {
 
-const QString kIsItACase =
-    QStringLiteral("Is the selected item 'HARBOUR LAGER 24 X 330ML' a Case?");
-const QString kIsItAPack =
-    QStringLiteral("Is the selected item 'HARBOUR LAGER 24 X 330ML' a Pack?");
-
 // --- FrmPackQty ------------------------------------------------------------------------------
-
-TEST(FrmPackQty, ShowsTheItemsQuantityInPackAndTheDefaultQuestion) {
-    Sandbox sb;
-    FrmPackQty withQty(sb.services, 12);
-    EXPECT_EQ(withQty.Text1()->text(), "12");
-    EXPECT_EQ(child<QLabel>(withQty, "Label1")->text(), "Enter Number of items in the Pack");
-    EXPECT_EQ(child<QPushButton>(withQty, "Command1")->text(), " Accept");
-    EXPECT_EQ(FrmPackQty(sb.services, 0).Text1()->text(), QString());
-}
 
 TEST(FrmPackQty, TakesWholeNumbersFromOneTo32767AndExplainsOtherNumbers) {
     for (const char* typed : {"0", "-3", "40000", "2.5", "99999999999999999999", "twelve"}) {
@@ -78,19 +66,8 @@ TEST(FrmPackQtyPlacement, TwipsAreFifteenToThePixel) {
 
 // --- FrmUPC ----------------------------------------------------------------------------------
 
-TEST(FrmUPC, AcceptsFiveToFifteenDigits) {
-    EXPECT_EQ(FrmUPC::AcceptedUpc("12345"), "12345");
-    EXPECT_EQ(FrmUPC::AcceptedUpc(" 9412345000019 "), "9412345000019");
-    for (const char* bad : {"1234", "12a45", "123 45", "12'345", "-12345", "1234567890123456"}) {
-        EXPECT_EQ(FrmUPC::AcceptedUpc(bad), QString()) << bad;
-    }
-}
-
 TEST(FrmUPC, AcceptTakesTheBoxAndCancelLeavesNothing) {
     FrmUPC accepted;
-    EXPECT_EQ(child<QLabel>(accepted, "Label1")->text(),
-              "No UPC on Record for this Item. Please enter UPC if available");
-    EXPECT_EQ(accepted.TxtUPC()->text(), QString());
     UpcStep("9400000000017")(accepted);
     EXPECT_EQ(accepted.Result(), "9400000000017");
     // Cancelled, or accepted with too short a code: no UPC.
@@ -122,35 +99,19 @@ protected:
         return std::make_unique<FrmBreakDown>(world.sb.services, world.run(), world.layer(),
                                               world.ctx.showModal);
     }
-    // The quantity questions expected next, each with the number typed.
-    void answer(std::initializer_list<std::pair<const char*, const char*>> questions) {
-        for (const auto& [question, typed] : questions) {
-            world.script.on("FrmPackQty", QuantityStep(question, typed));
-        }
-    }
-    void expectCounts(bool sellByCase, int packs, int singles, int rootQtyInPack = 1) {
-        EXPECT_TRUE(world.script.finished());
-        EXPECT_EQ(world.run().SellByCaseFlag, sellByCase);
-        EXPECT_EQ(world.run().PacksInCase, packs);
-        EXPECT_EQ(world.run().SinglesCount, singles);
-        EXPECT_EQ(world.rowByNum(WizardWorld::kRootRecordNum)->QTYINPACK, rootQtyInPack);
-    }
     WizardWorld world{0};
 };
 
-TEST_F(BreakDown, ControlsAndCaptions) {
+TEST_F(BreakDown, TheDialogsShowTheirCaptionsAndTheQuantityInPack) {
+    Sandbox sb;
+    FrmPackQty withQty(sb.services, 12);
+    FrmUPC upc;
     auto f = make();
-    EXPECT_EQ(child<QGroupBox>(*f, "Frame1")->title(), "Order by");
-    EXPECT_EQ(child<QGroupBox>(*f, "Frame2")->title(), "Sell by");
-    EXPECT_EQ(f->Option1(0)->text(), "Case");
-    EXPECT_EQ(f->Option1(1)->text(), "Pack");
-    EXPECT_EQ(f->Check1(2)->text(), "Single");
-    EXPECT_EQ(child<QLabel>(*f, "Label1")->text(), "Check all that apply");
-    EXPECT_EQ(child<QPushButton>(*f, "CmdAccept_0")->text(), "F10 Accept");
-    EXPECT_EQ(child<QPushButton>(*f, "CmdAccept_1")->text(), "Esc Cancel");
-    EXPECT_TRUE(child<QLabel>(*f, "LblTraining")->isHidden());
+    QString forms =
+        FormState(withQty) + FormState(FrmPackQty(sb.services, 0)) + FormState(upc) + FormState(*f);
     world.run().TrainingMode = true;
-    EXPECT_FALSE(child<QLabel>(*make(), "LblTraining")->isHidden());
+    forms += FormState(*make());
+    ExpectGolden("wizard/dialogs.txt", forms);
 }
 
 TEST_F(BreakDown, ActivationTicksTheOrderedUnitAndOrderedByPackTheCaseCannotBeTicked) {
@@ -167,38 +128,58 @@ TEST_F(BreakDown, ActivationTicksTheOrderedUnitAndOrderedByPackTheCaseCannotBeTi
     EXPECT_FALSE(f->Check1(0)->isHidden());
 }
 
-TEST_F(BreakDown, OneSellByUnitIsExplainedAndLeavesNoCounts) {
-    world.sb.boxes.expect(
-        "You do not need to use Quorvane if you only sell by one unit type.\r\n"
-        "To sell by a smaller unit than that used for ordering: \r\n"
-        "Create your inventory item as the selling item. \r\n"
-        "Enter the number of single items in the pack in the 'Quantity in Pack' "
-        "field in Inventory.\r\n"
-        "Purchasing will make the conversion for you.");
-    auto f = make();
-    BreakDownStep(true, {true, false, false})(*f);
-    EXPECT_TRUE(BoxShown(world.sb.boxes, 0, box::Information, "Defining Quantity Breaks"));
-    EXPECT_EQ(f->outcome(), FrmBreakDown::Outcome::OneUnit);
-    EXPECT_FALSE(f->EndsProgram());
-    expectCounts(false, 0, 0);
-    EXPECT_FALSE(LinkCaptionsFor(world.run()).has_value());
-
-    // F10 accepts the same way.
-    world.sb.boxes.expect(QString());
-    auto again = make();
-    again->show();
-    QTest::keyClick(again.get(), Qt::Key_F10);
-    EXPECT_EQ(again->outcome(), FrmBreakDown::Outcome::OneUnit);
+TEST(BreakDownAnswers, EachPatternAsksItsQuestionsAndSetsItsCountsAsTheGoldenTextSays) {
+    const char* const outcomes[] = {"Cancelled", "OneUnit", "Accepted", "RootRefused"};
+    QString out;
+    for (const Case& c : Cases("wizard/break_down.cases")) {
+        WizardWorld w{0};
+        ASSERT_TRUE(w.layer().GetInventoryByRecordNum(WizardWorld::kRootRecordNum));
+        for (const QString& answer : c.list(2)) {
+            w.sb.boxes.expect(QString(), answer == u"y" ? BoxAnswer::Yes : BoxAnswer::No);
+        }
+        w.sb.boxes.answerUnexpected = true;
+        QStringList asked;
+        const QStringList typed = c.has(3) ? c.list(3) : QStringList{QString()};
+        for (const QString& number : typed) {
+            w.script.on("FrmPackQty", [&asked, number](QDialog& d) {
+                asked << dynamic_cast<FrmPackQty&>(d).question() + " (offered " +
+                             child<QLineEdit>(d, "Text1")->text() + ")";
+                if (!number.isEmpty()) {
+                    QuantityStep(dynamic_cast<FrmPackQty&>(d).question(), number)(d);
+                }
+            });
+        }
+        FrmBreakDown f(w.sb.services, w.run(), w.layer(), w.ctx.showModal);
+        const QString sell = c.text(1);
+        BreakDownStep(c.text(0) == u"case", {sell[0] == u'y', sell[1] == u'y', sell[2] == u'y'})(f);
+        const auto captions = LinkCaptionsFor(w.run());
+        out += QStringLiteral("=== ordered by %1, sold by %2, answers %3, typed %4\n")
+                   .arg(c.text(0), sell, c.text(2), c.text(3)) +
+               w.sb.boxes.transcript();
+        for (const QString& question : asked) {
+            out += QStringLiteral("asked: ") + question + u'\n';
+        }
+        out += QStringLiteral("%1%2 | by case %3 | packs %4 | singles %5 | root in pack %6%7\n")
+                   .arg(QString::fromLatin1(outcomes[static_cast<int>(f.outcome())]),
+                        f.EndsProgram() ? QStringLiteral(", ends the program") : QString(),
+                        w.run().SellByCaseFlag ? QStringLiteral("yes") : QStringLiteral("no"),
+                        QString::number(w.run().PacksInCase), QString::number(w.run().SinglesCount),
+                        QString::number(w.rowByNum(WizardWorld::kRootRecordNum)->QTYINPACK),
+                        captions ? " | " + captions->select + ", " + captions->create + ", " +
+                                       captions->save
+                                 : QString());
+        EXPECT_EQ(w.layer().Inventory.QTYINPACK,
+                  w.rowByNum(WizardWorld::kRootRecordNum)->QTYINPACK);
+    }
+    ExpectGolden("wizard/break_down.txt", out);
 }
 
-TEST_F(BreakDown, CaseSoldByCasePackAndSingleAsksPacksThenSinglesBelowEachOther) {
+TEST_F(BreakDown, QuestionsComeBelowEachOtherAndF10AcceptsAsTheButtonDoes) {
     QPoint first;
     QPoint second;
     const auto step = [](QPoint& at, const QString& question, const QString& typed) {
         return [&at, question, typed](QDialog& d) {
             at = d.pos();
-            // The root's quantity in pack is offered.
-            EXPECT_EQ(child<QLineEdit>(d, "Text1")->text(), "1");
             QuantityStep(question, typed)(d);
         };
     };
@@ -207,70 +188,19 @@ TEST_F(BreakDown, CaseSoldByCasePackAndSingleAsksPacksThenSinglesBelowEachOther)
     auto f = make();
     f->move(300, 200);
     BreakDownStep(true, {true, true, true})(*f);
-    EXPECT_EQ(f->outcome(), FrmBreakDown::Outcome::Accepted);
-    // Sold by the case too: the root's own quantity in pack is left alone.
-    expectCounts(true, 12, 6);
     EXPECT_EQ(first, PackQtyFirstPosition(f->frameGeometry()));
     EXPECT_EQ(second, first + QPoint(twips(500), twips(500)));
-    const auto captions = LinkCaptionsFor(world.run());
-    ASSERT_TRUE(captions.has_value());
-    EXPECT_EQ(captions->select, "Select Existing Pack Item");
-    EXPECT_EQ(captions->create, "Create New Pack Item");
-    EXPECT_EQ(captions->save, "Save New Pack Item");
+
+    world.sb.boxes.expect(QString());  // one sell-by unit
+    auto again = make();
+    again->show();
+    QTest::keyClick(again.get(), Qt::Key_F10);
+    EXPECT_EQ(again->outcome(), FrmBreakDown::Outcome::OneUnit);
 }
 
-TEST_F(BreakDown, CaseAndSingleOnlyAsksOneQuestion) {
-    answer({{"Enter Number of Single Items in the Case", "24"}});
-    BreakDownStep(true, {true, false, true})(*make());
-    expectCounts(true, 0, 24);
-    EXPECT_EQ(LinkCaptionsFor(world.run())->create, "Create New Single Item");
-}
-
-TEST_F(BreakDown, RootCaseNotSoldByCaseWritesThePacksIntoTheRoot) {
-    world.sb.boxes.expect(kIsItACase, BoxAnswer::Yes);
-    answer({{"Enter Number of Packs in a Case (quantity in pack for ordering only)", "4"},
-            {"Enter Number of single items in the Pack", "6"}});
-    BreakDownStep(true, {false, true, true})(*make());
-    EXPECT_EQ(world.sb.boxes.shown().at(0).style, box::YesNo + box::DefaultSecond);
-    expectCounts(true, 4, 6, 4);
-    EXPECT_EQ(world.layer().Inventory.QTYINPACK, 4);
-}
-
-TEST_F(BreakDown, RootThatIsAPackAsksForTheSinglesInIt) {
-    world.sb.boxes.expect(kIsItACase, BoxAnswer::No).expect(kIsItAPack, BoxAnswer::Yes);
-    answer({{"Enter Number of single items in the Pack", "6"}});
-    BreakDownStep(true, {false, true, true})(*make());
-    expectCounts(false, 0, 6);
-    EXPECT_EQ(LinkCaptionsFor(world.run())->save, "Save New Single Item");
-}
-
-TEST_F(BreakDown, OrderedByPackAsksTheDefaultQuestion) {
-    answer({{"Enter Number of items in the Pack", "6"}});
-    BreakDownStep(false, {true, true, true})(*make());
-    expectCounts(false, 0, 6);
-}
-
-TEST_F(BreakDown, RootNeitherCaseNorPackIsRefused) {
-    world.sb.boxes.expect(kIsItACase, BoxAnswer::No)
-        .expect(kIsItAPack, BoxAnswer::No)
-        .expect("You must select the Correct Root item to use this program");
-    auto f = make();
-    BreakDownStep(true, {false, true, true})(*f);
-    EXPECT_EQ(f->outcome(), FrmBreakDown::Outcome::RootRefused);
-    EXPECT_TRUE(f->EndsProgram());
-    EXPECT_EQ(world.sb.boxes.shown().at(2).style, box::Ok);
-    expectCounts(false, 0, 0);
-}
-
-TEST_F(BreakDown, ClosingAQuestionKeepsTheDialogOpenAndTheRootUntouchedAndEscCancels) {
-    world.sb.boxes.expect(QString(), BoxAnswer::Yes);
-    world.script.on("FrmPackQty", [](QDialog&) {});  // closed without a number
+TEST_F(BreakDown, EscCancelsAndEndsTheProgram) {
     auto f = make();
     f->show();
-    BreakDownStep(true, {false, true, true})(*f);
-    EXPECT_TRUE(f->isVisible());
-    EXPECT_EQ(f->outcome(), FrmBreakDown::Outcome::Cancelled);
-    expectCounts(false, 0, 0);
     QTest::keyClick(f.get(), Qt::Key_Escape);
     EXPECT_FALSE(f->isVisible());
     EXPECT_TRUE(f->EndsProgram());

@@ -1,4 +1,5 @@
 #include "wizard/uom_list.h"
+#include "tests/support/data_files.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -9,18 +10,8 @@ namespace {
 const QString kFolder = QStringLiteral("C:\\KT");
 
 TEST(UomEntryFromLine, LabelIsFilledOrCutToFiveCharactersBeforeTheDescription) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"[CODE]3[LABEL]CS[DESC]Case", "CS    - Case"},
-        {"[CODE]3 [LABEL]CS   [DESC]Case  ", "CS    - Case"},
-        {"[LABEL]DOZENS[DESC]Dozen", "DOZEN - Dozen"},
-        {"[CODE]4[LABEL]PK", "PK    - "},
-        {"[DESC]Bottle", "      - Bottle"},
-        {"", ""},  // without label and description: nothing
-        {"[CODE]7", ""},
-        {"CS Case", ""},
-    };
-    for (const auto& [line, entry] : cases) {
-        EXPECT_EQ(UomEntryFromLine(line), entry) << line;
+    for (const Case& c : Cases("wizard/uom_lines.cases")) {
+        EXPECT_EQ(UomEntryFromLine(c.text(0)), c.text(1)) << c.where();
     }
 }
 

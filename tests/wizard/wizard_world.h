@@ -9,6 +9,7 @@
 #include "db/record_layer.h"
 #include "settings/country_settings.h"
 #include "tests/support/db_fixture.h"
+#include "tests/support/record_text.h"
 #include "tests/support/sandbox.h"
 #include "wizard/frm_break_down.h"
 #include "wizard/frm_main.h"
@@ -227,15 +228,6 @@ struct WizardWorld {
         return *checker_;
     }
 
-    std::optional<db::InventoryRecord> rowBySl(const QString& sl) {
-        db::RecordLayer& c = checker();
-        const std::int32_t n = c.GetInventoryBySL(sl, false);
-        if (n == 0) {
-            return std::nullopt;
-        }
-        return c.Inventory;
-    }
-
     std::optional<db::InventoryRecord> rowByNum(std::int32_t recordNum) {
         db::RecordLayer& c = checker();
         if (!c.GetInventoryByRecordNum(recordNum)) {
@@ -244,35 +236,29 @@ struct WizardWorld {
         return c.Inventory;
     }
 
-    std::vector<db::UpcRecord> upcRows(std::int32_t invUid) {
+    // The items the wizard works on (the root and what it makes: record numbers from 100 on)
+    // with their UPC rows, one to a line, and the log of the last item created.
+    QString linkedRows() {
         db::RecordLayer& c = checker();
-        QString sql =
-            QStringLiteral("SELECT * FROM UPC1 WHERE InvUID = ") + QString::number(invUid);
-        std::vector<db::UpcRecord> rows;
-        if (!c.RecordOp(db::kUpcTable, db::op::BySQL, 0, false, false, sql)) {
-            return rows;
+        QString out;
+        QString items =
+            QStringLiteral("SELECT * FROM invt1 WHERE RecordNum >= 100 ORDER BY RecordNum");
+        for (bool found = c.RecordOp(db::kInventoryTable, db::op::BySQL, 0, false, false, items);
+             found && !c.CurrentRow(db::kInventoryTable)->eof();
+             c.CurrentRow(db::kInventoryTable)->moveNext()) {
+            c.RowToRecord(db::kInventoryTable);
+            out += RecordText(c.Inventory) + u'\n';
         }
-        db::RowSet* rs = c.CurrentRow(db::kUpcTable);
-        while (rs && !rs->eof()) {
-            db::UpcRecord u;
-            u.SL = rs->value(0).toText();
-            u.UPC = rs->value(1).toText();
-            u.LABEL = rs->value(2).toText();
-            u.POLL = rs->value(3).toText();
-            u.InvUID = static_cast<std::int32_t>(rs->value(4).toInteger());
-            rows.push_back(u);
-            rs->moveNext();
+        QString upcs =
+            QStringLiteral("SELECT * FROM UPC1 WHERE InvUID >= 100 ORDER BY InvUID, UPC");
+        for (bool found = c.RecordOp(db::kUpcTable, db::op::BySQL, 0, false, false, upcs);
+             found && !c.CurrentRow(db::kUpcTable)->eof();
+             c.CurrentRow(db::kUpcTable)->moveNext()) {
+            c.RowToRecord(db::kUpcTable);
+            out += QStringLiteral("UPC ") + RecordText(c.Upc) + u'\n';
         }
-        return rows;
-    }
-
-    // The one UPC row stored for an item.
-    void expectOneUpc(std::int32_t invUid, const QString& upc, const QString& sl) {
-        const std::vector<db::UpcRecord> rows = upcRows(invUid);
-        ASSERT_EQ(rows.size(), 1u) << "UPC rows of " << invUid;
-        EXPECT_EQ(rows[0].UPC.rtrimmed(), upc);
-        EXPECT_EQ(rows[0].SL.str(), sl);
-        EXPECT_EQ(rows[0].POLL.str(), "Y");
+        return out + QStringLiteral("QZV.txt: ") +
+               QString(logFile()).replace(QStringLiteral("\r\n"), QStringLiteral(" / ")) + u'\n';
     }
 
     // Every row a statement reads, each as its column values joined by "|", in the order read.
