@@ -3,42 +3,40 @@
 #include "tests/support/data_files.h"
 #include "tests/support/sandbox.h"
 
-#include <gtest/gtest.h>
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <functional>
+#include <map>
 
-// The data path object, scenario by scenario: what each call answers, the messages it shows,
-// the values it holds and stores afterwards. Compared whole with data_path.txt.
+// The data path object, scenario by scenario (data_path.steps): what each call answers, the
+// messages it shows, the values it holds and stores afterwards (data_path.txt).
 
 namespace qv {
 namespace {
 
 const QString kApp = QStringLiteral("VOR Settings");
 
+QString yes(bool b) {
+    return b ? QStringLiteral("true") : QStringLiteral("false");
+}
+
 // Message boxes that answer from the sandbox's script and then run an action, for a world
 // that changes while a box is up.
 class ActingBoxes final : public MessageBoxes {
 public:
-    ActingBoxes(MessageBoxes& inner, std::function<void(int shown)> act)
+    ActingBoxes(MessageBoxes& inner, std::function<void()> act)
         : inner_(inner), act_(std::move(act)) {}
     BoxAnswer show(int style, const QString& title, const QString& text) override {
         const BoxAnswer answer = inner_.show(style, title, text);
-        act_(++count_);
+        act_();
         return answer;
     }
 
 private:
     MessageBoxes& inner_;
-    std::function<void(int)> act_;
-    int count_ = 0;
+    std::function<void()> act_;
 };
-
-QString yes(bool b) {
-    return b ? QStringLiteral("true") : QStringLiteral("false");
-}
 
 // A fresh world for one scenario; boxes the scenario does not answer are answered No (or Ok).
 struct World {
@@ -46,338 +44,148 @@ struct World {
     QString stored(const QString& key) const {
         return sb.settings.getSetting(kApp, "DATABASE", key, "<none>");
     }
-    void store(const QString& key, const QString& value) {
-        sb.settings.saveSetting(kApp, "DATABASE", key, value);
+    QString state() const {
+        return QStringLiteral("  data %1 | station %2 in %3 | network %4 | training %5 | valid %6 "
+                              "field %7 | %8 | max %9\n")
+            .arg(dp.DataPath(), dp.Station(), dp.StationPath(), yes(dp.Network()), dp.TestPath(),
+                 yes(dp.Valid()), dp.FieldKey(), dp.StationLabel(),
+                 QString::number(dp.MaxStations()));
     }
-    bool folder(const QString& path) const { return QFileInfo(sb.native(path)).isDir(); }
-    // The object as OpenDataPath leaves it, for validation.
-    void prepare(const QString& dataPath, bool createPath = false) {
-        dp.setAppLabel(kApp);
-        dp.setMaxStations(50);
-        dp.setDataPath(dataPath);
-        dp.setStationPath(dataPath);
-        dp.setCreatePath(createPath);
-    }
-    QString state(const clsDataPath& d) const {
-        return QStringLiteral(
-                   "  data %1 | station %2 in %3 | network %4 | training %5 | valid %6 "
-                   "field %7 | %8 | max %9\n")
-            .arg(d.DataPath(), d.Station(), d.StationPath(), yes(d.Network()), d.TestPath(),
-                 yes(d.Valid()), d.FieldKey(), d.StationLabel(), QString::number(d.MaxStations()));
-    }
-
-    // A call's answer, then the object's state after it (the answer is worked out first).
-    QString did(const QString& what, bool result) const {
-        return what + QStringLiteral(": ") + yes(result) + u'\n' + state(dp);
+    QString end() const {
+        QString out = sb.boxes.transcript() + QStringLiteral("stored:");
+        for (const char* key : {"NETWORK", "STATION", "STATIONPATH", "DATAPATH", "TESTDATA"}) {
+            out += u' ' + stored(key);
+        }
+        return out + QStringLiteral(" | %1 setting(s) | dialogs %2 | local safe mode %3\n")
+                         .arg(sb.settings.size())
+                         .arg(dialogs)
+                         .arg(yes(run.LocalSafeMode));
     }
 
     test::Sandbox sb;
     clsINI_Services ini{sb.fs, sb.boxes};
     RunValues run;
     int dialogs = 0;
-    // What the stand-in for the Station and Data Path dialog does when shown.
-    std::function<void(clsDataPath&)> onDialog;
+    QString onDialog;  // what the stand-in for the Station and Data Path dialog does
     clsDataPath dp{sb.services, ini, run, [this](clsDataPath& d) {
                        ++dialogs;
-                       if (onDialog) {
-                           onDialog(d);
+                       if (onDialog == u"cancel") {
+                           d.setCancelled(true);
+                       } else if (onDialog == u"report") {  // what the opening prepared
+                           d.setTitle(QStringLiteral("create %1, station list %2")
+                                          .arg(yes(d.CreatePath()), yes(d.StationNumberEnabled())));
+                       } else if (onDialog.startsWith(u"station ")) {
+                           d.setStation(onDialog.mid(8));
+                       } else if (!onDialog.isEmpty()) {
+                           d.setDataPath(onDialog);
                        }
                    }};
 };
 
-const std::pair<const char*, std::function<QString(World&)>> kScenarios[] = {
-    {"settings: saved and read back without defaults, then deleted",
-     [](World& w) {
-         QString out = "Save without an application name: " + yes(w.dp.Save()) + u'\n';
-         w.sb.makeDir("C:\\KT");
-         w.ini.File_Name("C:\\KT\\VOR.INI");
-         w.dp.setAppLabel(kApp);
-         w.dp.setMaxStations(12);
-         w.dp.setStation("3");
-         w.dp.setDataPath("C:\\KT");
-         w.dp.setStationPath("C:\\KT\\STA");
-         w.dp.setTestPath("Y");
-         out += w.did("Save", w.dp.Save());
-         out += "VOR.INI: " + QString(w.sb.readFile("C:\\KT\\VOR.INI")).simplified() + u'\n';
-         clsDataPath again(w.sb.services, w.ini, w.run, [](clsDataPath&) {});
-         again.setNetwork(true);
-         again.setTestPath("old");
-         again.Read(true, kApp);
-         out += "read again:\n" + w.state(again);
-         w.store("DBName", "Store");
-         w.dp.Delete();
-         return out + QStringLiteral("after Delete: %1 setting(s)\n").arg(w.sb.settings.size());
-     }},
-    {"settings: the network flag as stored and read back in any case",
-     [](World& w) {
-         w.dp.setAppLabel(kApp);
-         w.dp.setNetwork(true);
-         w.dp.Save();
-         QString out = "stored: " + w.stored("NETWORK") + u'\n';
-         for (const char* text : {"TRUE", "false", "-1", "0", "   ", "maybe"}) {
-             w.store("NETWORK", text);
-             w.dp.setNetwork(QByteArray(text) == "false");
-             w.dp.Read(true);
-             out += QStringLiteral("\"%1\" reads %2\n").arg(text, yes(w.dp.Network()));
-         }
-         return out;
-     }},
-    {"settings: defaults fill the gaps and leave the training flag; suppressed they do not",
-     [](World& w) {
-         w.dp.setAppLabel(kApp);
-         w.dp.setDefaultStation("2");
-         w.dp.setDefaultDataPath("  C:\\KT  ");
-         w.dp.setDefaultStationPath("C:\\ST");
-         w.dp.setDefaultNetwork(true);
-         w.dp.setTestPath("Y");
-         w.store("TESTDATA", "N");
-         w.dp.Read();
-         QString out = w.state(w.dp);
-         w.dp.Read(true);
-         out += w.state(w.dp);
-         // The start's own read takes the stored folder without surrounding blanks.
-         w.store("DATAPATH", "  C:\\My Data  ");
-         w.dp.setAppLabel(QString());
-         w.dp.gpDataPathRead();
-         return out + w.state(w.dp) + "application " + w.dp.AppLabel() + u'\n';
-     }},
-    {"validation: a station out of range or no number becomes station one and stays valid",
-     [](World& w) {
-         w.sb.makeDir("C:\\KT");
-         w.prepare("C:\\KT");
-         w.dp.setMaxStations(4);
-         QString out;
-         for (const char* station : {"7", "abc", "2x", "", "0", "-3", "4"}) {
-             w.dp.setStation(station);
-             out += w.did(QStringLiteral("station \"%1\"").arg(station), w.dp.Validate(false));
-         }
-         return out;
-     }},
-    {"validation: a missing data folder fails and restores every value",
-     [](World& w) {
-         w.prepare("C:\\NOPE");
-         QString out = w.did("silent", w.dp.Validate(true));
-         w.dp.setMaxStations(4);
-         w.dp.setStation("7");
-         w.dp.setNetwork(true);
-         return out + w.did("shown", w.dp.Validate(false));
-     }},
-    {"validation: the station folder and station file are checked before the data folder",
-     [](World& w) {
-         w.prepare("C:\\NOPE");
-         w.dp.setStationPathEnabled(true);
-         w.dp.setStationPath("C:\\NOSTATION");
-         QString out = w.did("no station folder", w.dp.Validate(false));
-         w.sb.makeDir("C:\\KT");
-         w.dp.setDataPath("C:\\KT");
-         w.dp.setStation("3");
-         w.dp.setStationPath("C:\\KT\\");
-         out += w.did("no station file", w.dp.Validate(false));
-         // The file name is the station text unpadded; its case on disk does not matter.
-         w.sb.writeFile("C:\\KT\\sta3.vor", "");
-         out += yes(w.dp.Validate(false)) + u'\n';
-         w.dp.setStation("4");
-         w.dp.setSupressFileCheck(true);
-         return out + yes(w.dp.Validate(false)) + u'\n';
-     }},
-    {"validation: a primary file missing from the data folder fails",
-     [](World& w) {
-         w.sb.makeDir("C:\\KT");
-         w.prepare("C:\\KT");
-         w.dp.setCheckFile("INVT.VOR");
-         QString out = w.did("no file", w.dp.Validate(false));
-         w.sb.writeFile("C:\\KT\\INVT.VOR", "x");
-         return out + yes(w.dp.Validate(false)) + u'\n';
-     }},
-    {"creating: a missing folder is created after Yes only, a station folder too",
-     [](World& w) {
-         w.sb.makeDir("D:\\");
-         w.prepare("D:\\NEW\\", true);
-         QString out = w.did("No", w.dp.Validate(false));
-         out += "made: " + yes(w.folder("D:\\NEW")) + u'\n';
-         w.sb.boxes.expect(QString(), BoxAnswer::Yes);
-         out += w.did("Yes", w.dp.Validate(false));
-         out += "made: " + yes(w.folder("D:\\NEW")) + u'\n';
-         w.dp.setStationPathEnabled(true);
-         w.dp.setSupressFileCheck(true);
-         w.dp.setStationPath("D:\\STA");
-         w.sb.boxes.expect(QString(), BoxAnswer::Yes);
-         out += w.did("station folder, Yes", w.dp.Validate(false));
-         return out + "made: " + yes(w.folder("D:\\STA")) + u'\n';
-     }},
-    {"creating: folder names with blanks and accents are created as typed and found again",
-     [](World& w) {
-         w.sb.makeDir("C:\\My Data");
-         w.prepare(QStringLiteral("C:\\My Data\\Caisse Été ñ"), true);
-         w.sb.boxes.expect(QString(), BoxAnswer::Yes);
-         QString out = yes(w.dp.Validate(false)) + u' ';
-         out += QDir(w.sb.native("C:\\My Data"))
-                    .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
-                    .join(u',') +
-                u'\n';
-         w.dp.setCreatePath(false);
-         w.dp.setDataPath(QStringLiteral("c:\\my data\\caisse été ñ"));
-         return out + yes(w.dp.Validate(false)) + u'\n';
-     }},
-    {"creating: a folder that cannot be made says why and fails; a file or blanks are no folder",
-     [](World& w) {
-         w.sb.writeFile("C:\\KT\\VOR.INI", "[MISCELLANEOUS]\r\n");
-         QString out;
-         for (const char* path : {"C:\\A\\B", "C:\\KT\\VOR.INI"}) {
-             w.prepare(path, true);
-             w.sb.boxes.expect(QString(), BoxAnswer::Yes);
-             out += QStringLiteral("%1: %2\n").arg(path, yes(w.dp.Validate(false)));
-         }
-         for (const char* path : {"C:\\KT\\VOR.INI", "   "}) {
-             w.prepare(path, QByteArray(path).trimmed().isEmpty());
-             out += QStringLiteral("%1: %2\n").arg(path, yes(w.dp.Validate(false)));
-         }
-         return out + "C:\\A made: " + yes(w.folder("C:\\A")) + u'\n';
-     }},
-    {"opening: no settings asks for a folder and No ends the start",
-     [](World& w) { return "OpenDataPath: " + yes(OpenDataPath(w.dp, 4)) + u'\n'; }},
-    {"opening: Yes shows the dialog ready to create a folder; Cancel ends the start",
-     [](World& w) {
-         w.onDialog = [](clsDataPath& d) {
-             d.setDataPath(d.CreatePath() && d.StationNumberEnabled() ? "C:\\KT" : "");
-         };
-         w.sb.boxes.expect(QString(), BoxAnswer::Yes);
-         QString out = w.did("OpenDataPath", OpenDataPath(w.dp, 4));
-         w.dp.setDataPath(QString());
-         w.onDialog = [](clsDataPath& d) { d.setCancelled(true); };
-         w.sb.boxes.expect(QString(), BoxAnswer::Yes);
-         return out + "cancelled: " + yes(OpenDataPath(w.dp, 4)) + u'\n';
-     }},
-    {"opening: a stored folder opens without its trailing backslash, at least fifty stations",
-     [](World& w) {
-         w.sb.makeDir("C:\\KT");
-         w.store("DATAPATH", "C:\\KT\\");
-         w.store("STATION", "2");
-         QString out;
-         for (int asked : {4, 60, 51, -7}) {
-             out += w.did(QStringLiteral("%1 asked").arg(asked),
-                          OpenDataPath(w.dp, static_cast<std::int16_t>(asked)));
-         }
-         return out + "station list " + yes(w.dp.StationNumberEnabled()) + u'\n';
-     }},
-    {"opening: a stored folder that is gone is dropped silently and asked for; with the local "
-     "safe folder present the server is asked for first",
-     [](World& w) {
-         w.store("DATAPATH", "C:\\GONE");
-         QString out = w.did("OpenDataPath", OpenDataPath(w.dp, 4));
-         w.sb.makeDir("C:\\vorsafe");
-         return out + "with the safe folder: " + yes(OpenDataPath(w.dp, 4)) + u'\n';
-     }},
-    {"opening: on a network a missing folder reports the network down",
-     [](World& w) {
-         w.store("NETWORK", "True");
-         w.store("DATAPATH", "\\\\SERVER\\KT");
-         QString out = "OpenDataPath: " + yes(OpenDataPath(w.dp, 4)) + u'\n';
-         w.sb.makeDir("\\\\SERVER\\KT");
-         return out + w.did("with the folder", OpenDataPath(w.dp, 4));
-     }},
-    {"opening: upper.alt is copied from the program folder only when missing",
-     [](World& w) {
-         w.sb.makeDir("C:\\KT");
-         w.store("DATAPATH", "C:\\KT");
-         const QString files = "files: %1\n";
-         OpenDataPath(w.dp, 4);
-         QString out = files.arg(QDir(w.sb.native("C:\\KT")).entryList(QDir::Files).join(u','));
-         w.sb.writeFile(w.sb.app.programFolder + "/upper.alt", "ALT TABLE\r\n");
-         OpenDataPath(w.dp, 4);
-         out += "copied: " + QString(w.sb.readFile("C:\\KT\\upper.alt")).trimmed() + u'\n';
-         QFile::remove(w.sb.native("C:\\KT\\upper.alt"));
-         w.sb.writeFile("C:\\KT\\UPPER.ALT", "STORE OWN\r\n");
-         OpenDataPath(w.dp, 4);
-         return out + files.arg(QDir(w.sb.native("C:\\KT")).entryList(QDir::Files).join(u',')) +
-                "kept: " + QString(w.sb.readFile("C:\\KT\\UPPER.ALT")).trimmed() + u'\n';
-     }},
-    {"safe check: an unreachable safe folder turns on local safe mode, which then passes",
-     [](World& w) {
-         w.sb.makeDir("C:\\KT");
-         w.dp.setDataPath("C:\\KT");
-         QString out = "reachable: " + yes(CheckSafeFolder(w.dp)) + u'\n';
-         w.dp.setDataPath("C:\\vorsafe");
-         out += "the safe folder: " + yes(CheckSafeFolder(w.dp)) + u'\n';
-         out += "local safe mode: " + yes(w.run.LocalSafeMode) + u'\n';
-         w.dp.setDataPath("C:\\ANYWHERE");
-         return out + "then: " + yes(CheckSafeFolder(w.dp)) + u'\n';
-     }},
-    {"safe check: Retry until the folder answers, or No",
-     [](World& w) {
-         ActingBoxes acting(w.sb.boxes, [&w](int shown) {
-             if (shown == 2) {
-                 w.sb.makeDir("C:\\SERVER");
-             }
-         });
-         Services services{acting, w.sb.settings, w.sb.fs, w.sb.app};
-         clsDataPath path(services, w.ini, w.run, [](clsDataPath&) {});
-         path.setDataPath("C:\\SERVER");
-         w.sb.boxes.expect(QString(), BoxAnswer::Yes).expect(QString(), BoxAnswer::Yes);
-         QString out = "answers after two retries: " + yes(CheckSafeFolder(path)) + u'\n';
-         w.dp.setDataPath("C:\\OTHER");
-         w.sb.boxes.expect(QString(), BoxAnswer::Yes);
-         return out + "given up: " + yes(CheckSafeFolder(w.dp)) + u'\n';
-     }},
-    {"the class's opening: the station folder on, file checks off, upper.alt left alone",
-     [](World& w) {
-         w.sb.makeDir("C:\\KT");
-         w.sb.makeDir("C:\\ST");
-         w.sb.writeFile(w.sb.app.programFolder + "/upper.alt", "ALT");
-         w.store("DATAPATH", "C:\\KT\\");
-         w.store("STATIONPATH", "C:\\ST\\");
-         w.store("STATION", "3");
-         const QString out = w.did("open", w.dp.gfbVOR_DataPath_open(true, 10, QString(), false));
-         return out + QStringLiteral(
-                          "  station path %1 | no file check %2 | list %3 | defaults %4 %5 "
-                          "| upper.alt %6\n")
-                          .arg(yes(w.dp.StationPathEnabled()), yes(w.dp.SupressFileCheck()),
-                               yes(w.dp.StationNumberEnabled()), w.dp.DefaultDataPath(),
-                               w.dp.DefaultStationPath(),
-                               yes(w.sb.fs.fileExists("C:\\KT\\upper.alt")));
-     }},
-    {"the class's opening: a missing station folder asks for the dialog, without station list",
-     [](World& w) {
-         w.sb.makeDir("C:\\KT");
-         w.store("DATAPATH", "C:\\KT");
-         w.store("STATIONPATH", "C:\\NOSTATION");
-         w.onDialog = [](clsDataPath& d) { d.setStation(d.StationNumberEnabled() ? "9" : "8"); };
-         w.sb.boxes.expect(QString(), BoxAnswer::Yes);
-         const QString out = w.did("open", w.dp.gfbVOR_DataPath_open(true, 4, "D:\\ALT", false));
-         return out + "default " + w.dp.DefaultDataPath() + u'\n';
-     }},
-    {"the class's change: whether the dialog changed anything",
-     [](World& w) {
-         w.dp.setStation("2");
-         w.dp.setDataPath("C:\\KT");
-         w.dp.setStationPath("C:\\KT");
-         w.onDialog = [](clsDataPath& d) { d.setTitle(d.CreatePath() ? "create" : "no create"); };
-         QString out = w.did("nothing", w.dp.gfbVOR_DataPath_change(true));
-         out += w.dp.Title() + u' ' + w.dp.AppLabel() + u'\n';
-         w.onDialog = [](clsDataPath& d) { d.setDataPath("C:\\kt"); };
-         out += "the folder's case: " + yes(w.dp.gfbVOR_DataPath_change(false)) + u'\n';
-         w.onDialog = [](clsDataPath& d) { d.setStation("3"); };
-         return out + "the station: " + yes(w.dp.gfbVOR_DataPath_change(false)) + u'\n';
-     }},
-};
-
 TEST(DataPath, EveryScenarioAnswersShowsAndStoresWhatItsGoldenTextSays) {
+    std::unique_ptr<World> w;
     QString out;
-    for (const auto& [label, scenario] : kScenarios) {
-        World w;
-        out += QStringLiteral("=== ") + label + u'\n';
-        out += scenario(w);
-        out += w.sb.boxes.transcript();
-        out += QStringLiteral("stored:");
-        for (const char* key : {"NETWORK", "STATION", "STATIONPATH", "DATAPATH", "TESTDATA"}) {
-            out += u' ' + w.stored(key);
+    using Setter = void (clsDataPath::*)(const QString&);
+    const std::map<QString, Setter> texts = {
+        {"Station", &clsDataPath::setStation},
+        {"DataPath", &clsDataPath::setDataPath},
+        {"StationPath", &clsDataPath::setStationPath},
+        {"TestPath", &clsDataPath::setTestPath},
+        {"AppLabel", &clsDataPath::setAppLabel},
+        {"DefaultStation", &clsDataPath::setDefaultStation},
+        {"DefaultDataPath", &clsDataPath::setDefaultDataPath},
+        {"DefaultStationPath", &clsDataPath::setDefaultStationPath},
+        {"CheckFile", &clsDataPath::setCheckFile}};
+    using Flag = void (clsDataPath::*)(bool);
+    const std::map<QString, Flag> flags = {
+        {"Network", &clsDataPath::setNetwork},
+        {"DefaultNetwork", &clsDataPath::setDefaultNetwork},
+        {"StationPathEnabled", &clsDataPath::setStationPathEnabled},
+        {"SupressFileCheck", &clsDataPath::setSupressFileCheck},
+        {"CreatePath", &clsDataPath::setCreatePath}};
+    for (const test::Case& c : test::Cases("datapath/data_path.steps")) {
+        SCOPED_TRACE(c.where());
+        const QString verb = c.text(0);
+        const QString a = c.text(1);
+        const QString b = c.text(2);
+        if (verb == u"scenario") {
+            out += (w ? w->end() : QString()) + QStringLiteral("=== ") + a + u'\n';
+            w = std::make_unique<World>();
+        } else if (verb == u"set" && texts.count(a)) {
+            (w->dp.*texts.at(a))(b);
+        } else if (verb == u"set" && flags.count(a)) {
+            (w->dp.*flags.at(a))(b == u"y");
+        } else if (verb == u"set") {
+            ASSERT_EQ(a, "MaxStations");
+            w->dp.setMaxStations(static_cast<std::int16_t>(b.toInt()));
+        } else if (verb == u"store") {
+            w->sb.settings.saveSetting(kApp, "DATABASE", a, b);
+        } else if (verb == u"mkdir") {
+            w->sb.makeDir(a);
+        } else if (verb == u"file") {
+            w->sb.writeFile(a == u"program" ? w->sb.app.programFolder + u'/' + b : a, c.bytes(3));
+        } else if (verb == u"remove") {
+            QFile::remove(w->sb.native(a));
+        } else if (verb == u"ini") {
+            w->ini.File_Name(a);
+        } else if (verb == u"answer") {
+            w->sb.boxes.expect(QString(), a == u"yes" ? BoxAnswer::Yes : BoxAnswer::No);
+        } else if (verb == u"dialog") {
+            w->onDialog = a;
+        } else if (verb == u"look") {  // what is on disk or in the files
+            out += a + QStringLiteral(": ") +
+                   (a == u"files" ? QDir(w->sb.native(b)).entryList(QDir::Files | QDir::Dirs |
+                                                                   QDir::NoDotAndDotDot)
+                                        .join(u',')
+                                  : QString::fromUtf8(w->sb.readFile(b)).simplified()) +
+                   u'\n';
+        } else {
+            bool result = false;
+            if (verb == u"Save") {
+                result = w->dp.Save();
+            } else if (verb == u"Read") {
+                w->dp.Read(a == u"y", b.isEmpty() ? w->dp.AppLabel() : b);
+            } else if (verb == u"Delete") {
+                w->dp.Delete();
+            } else if (verb == u"gpDataPathRead") {
+                w->dp.gpDataPathRead();
+            } else if (verb == u"Validate") {
+                result = w->dp.Validate(a == u"silent");
+            } else if (verb == u"OpenDataPath") {
+                result = OpenDataPath(w->dp, static_cast<std::int16_t>(a.toInt()));
+            } else if (verb == u"CheckSafeFolder") {
+                result = CheckSafeFolder(w->dp);
+            } else if (verb == u"open") {  // the class's own opening
+                result = w->dp.gfbVOR_DataPath_open(a == u"y", static_cast<std::int16_t>(b.toInt()),
+                                                    c.text(3), c.text(4) == u"y");
+            } else {
+                ASSERT_EQ(verb, "change");
+                result = w->dp.gfbVOR_DataPath_change(a == u"y");
+            }
+            out += verb + QStringLiteral(": ") + yes(result) + u'\n' + w->state() +
+                   QStringLiteral("  application %1 | title %2 | station path %3 | file check off "
+                                  "%4 | station list %5 | defaults %6 %7\n")
+                       .arg(w->dp.AppLabel(), w->dp.Title(), yes(w->dp.StationPathEnabled()),
+                            yes(w->dp.SupressFileCheck()), yes(w->dp.StationNumberEnabled()),
+                            w->dp.DefaultDataPath(), w->dp.DefaultStationPath());
         }
-        out += QStringLiteral(" | dialogs %1 | local safe mode %2\n")
-                   .arg(w.dialogs)
-                   .arg(yes(w.run.LocalSafeMode));
-        EXPECT_TRUE(w.sb.boxes.allAnswered()) << label;
     }
-    test::ExpectGolden("datapath/data_path.txt", out);
+    test::ExpectGolden("datapath/data_path.txt", out + w->end());
+}
+
+TEST(DataPath, TheSafeCheckRetriesUntilTheFolderAnswers) {
+    World w;
+    ActingBoxes acting(w.sb.boxes, [&w] {
+        if (w.sb.boxes.shown().size() == 2) {
+            w.sb.makeDir("C:\\SERVER");
+        }
+    });
+    Services services{acting, w.sb.settings, w.sb.fs, w.sb.app};
+    clsDataPath path(services, w.ini, w.run, [](clsDataPath&) {});
+    path.setDataPath("C:\\SERVER");
+    w.sb.boxes.expect(QString(), BoxAnswer::Yes).expect(QString(), BoxAnswer::Yes);
+    EXPECT_TRUE(CheckSafeFolder(path));
+    EXPECT_EQ(w.sb.boxes.shown().size(), 2u);
 }
 
 TEST(DataPath, AFolderThatTheUserMayNotWriteInCannotBeMade) {
@@ -387,7 +195,8 @@ TEST(DataPath, AFolderThatTheUserMayNotWriteInCannotBeMade) {
     World w;
     const QString locked = w.sb.makeDir("C:\\LOCKED");
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    w.prepare("C:\\LOCKED\\NEW", true);
+    w.dp.setDataPath("C:\\LOCKED\\NEW");
+    w.dp.setCreatePath(true);
     w.sb.boxes.expect(QString(), BoxAnswer::Yes)
         .expect("Unable To Create Path\rPermission denied")
         .expect(QString());

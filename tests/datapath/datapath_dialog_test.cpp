@@ -8,6 +8,7 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/shown_box.h"
+#include "tests/support/ui_steps.h"
 
 #include <gtest/gtest.h>
 #include <QCheckBox>
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
+#include <functional>
 #include <memory>
 
 namespace qv {
@@ -72,6 +74,7 @@ protected:
     QString stored(const QString& key) const {
         return sb.settings.getSetting(kApp, "DATABASE", key, "<none>");
     }
+    QString state(const QString& label);
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -100,44 +103,68 @@ TEST_F(DataPathDialogTest, LoadingShowsTheStoredValuesOrCKtAndTheImportRowOnlyWh
     EXPECT_EQ(sb.settings.size(), 0);
 }
 
-TEST_F(DataPathDialogTest, TheStationListSelectsAValidStationOrIsHidden) {
-    dp.setDefaultStation("3");
-    const std::pair<const char*, const char*> cases[] = {
-        {"9", "5"}, {"0", "3"}, {"", "3"}, {"abc", "3"}};  // above the maximum: the last
-    dp.setMaxStations(5);
-    for (const auto& [station, expected] : cases) {
-        dp.setStation(station);
-        open();
-        ASSERT_EQ(stations()->count(), 5);
-        EXPECT_EQ(stations()->itemText(0), "1");
-        EXPECT_EQ(stations()->currentText(), expected) << station;
+// What the dialog shows and the object holds: the dialog (open, or closed with its result),
+// its buttons and station list, the object's values, the settings stored and the messages
+// shown since the last look.
+QString DataPathDialogTest::state(const QString& label) {
+    QString out = label + QStringLiteral(": ") +
+                  (form->isVisible() ? QStringLiteral("open")
+                                     : QStringLiteral("closed, result %1").arg(form->result()));
+    out += QStringLiteral(" | OK %1 | Browse %2 | box %3 | station %4 of %5\n")
+               .arg(QString::fromLatin1(okButton()->isEnabled() ? "on" : "off"),
+                    QString::fromLatin1(child<QPushButton>("cmdBrowse")->isEnabled() ? "on" : "off"),
+                    QString::number(form->CurrentEdit()), stations()->currentText(),
+                    QString::number(stations()->count()));
+    out += QStringLiteral("  object: data %1 | station %2 in %3 | network %4 | training \"%5\" | "
+                          "field %6 | cancelled %7\n  stored:")
+               .arg(dp.DataPath(), dp.Station(), dp.StationPath(),
+                    dp.Network() ? QStringLiteral("yes") : QStringLiteral("no"), dp.TestPath(),
+                    dp.FieldKey(), dp.Cancelled() ? QStringLiteral("yes") : QStringLiteral("no"));
+    for (const char* key : {"NETWORK", "STATION", "STATIONPATH", "DATAPATH", "TESTDATA"}) {
+        out += u' ' + stored(key);
     }
-    dp.setDefaultStation("junk");
-    open();
-    EXPECT_EQ(stations()->currentText(), "1");
-
-    dp.setStationNumberEnabled(false);
-    open();
-    EXPECT_FALSE(shown("cboEdit"));
-    EXPECT_FALSE(shown("lblEdit_0"));
-    EXPECT_EQ(form->CurrentEdit(), 1);
+    out += u'\n' + sb.boxes.transcript();
+    sb.boxes.clear();
+    return out;
 }
 
-// ---------------------------------------------------------------------------------------------
-// Enabling
-
-TEST_F(DataPathDialogTest, OkFollowsTheDataPathBoxAndF10DoesNothingWhileItIsOff) {
+// The user's steps of dialog_steps.steps, with the test's own: open the dialog, look at it,
+// make a folder, set a value of the object, move the focus into a control.
+TEST_F(DataPathDialogTest, EveryStepLeavesTheDialogAndTheSettingsAsTheGoldenTextSays) {
+    sb.boxes.answerUnexpected = true;
+    QString out;
     open();
-    dataBox()->clear();
-    EXPECT_FALSE(okButton()->isEnabled());
-    QTest::keyClick(dataBox(), Qt::Key_F10);
-    EXPECT_TRUE(form->isVisible());
-    QTest::keyClick(dataBox(), Qt::Key_C);
-    EXPECT_TRUE(okButton()->isEnabled());
-    dataBox()->setText("   ");
-    EXPECT_FALSE(okButton()->isEnabled());
-    EXPECT_TRUE(sb.boxes.shown().empty());
-    EXPECT_EQ(sb.settings.size(), 0);
+    test::RunUiSteps([&] { return form.get(); }, "datapath/dialog.steps", [&](const QString& verb, const QStringList& a) {
+        if (verb == u"open") {
+            open();
+        } else if (verb == u"snap") {
+            out += state(a.value(0));
+        } else if (verb == u"mkdir") {
+            sb.makeDir(a.value(0));
+        } else if (verb == u"focusin") {
+            QFocusEvent in(QEvent::FocusIn);
+            QApplication::sendEvent(form->findChild<QWidget*>(a.value(0)), &in);
+        } else if (verb == u"station") {
+            dp.setStation(a.value(0));
+        } else if (verb == u"default") {
+            dp.setDefaultStation(a.value(0));
+        } else if (verb == u"stations") {
+            dp.setMaxStations(static_cast<std::int16_t>(a.value(0).toInt()));
+            dp.setStationNumberEnabled(a.value(0) != u"0");
+        } else if (verb == u"create") {
+            dp.setCreatePath(a.value(0) == u"y");
+        } else {
+            ASSERT_EQ(verb, "uncancel");
+            dp.setCancelled(false);
+        }
+    });
+    test::ExpectGolden("datapath/dialog_steps.txt", out);
+
+    // F1 shows the help.
+    QTest::keyClick(dataBox(), Qt::Key_F1);
+    EXPECT_EQ(sb.boxes.shown().back().text,
+              QString::fromUtf8(test::ReadData("datapath/dialog_help.txt")));
+    EXPECT_TRUE(BoxShown(sb.boxes, -1, box::Information, "Station and Data Path Help"));
 }
 
 TEST_F(DataPathDialogTest, WithTheImportExportBoxInUseOkFollowsThatBox) {
@@ -154,159 +181,6 @@ TEST_F(DataPathDialogTest, WithTheImportExportBoxInUseOkFollowsThatBox) {
     open(&other);
     dataBox()->clear();
     EXPECT_TRUE(okButton()->isEnabled());
-}
-
-TEST_F(DataPathDialogTest, BrowseFollowsTheFocusAndEnterAndF2DoesNothing) {
-    open();
-    QPushButton* browse = child<QPushButton>("cmdBrowse");
-    EXPECT_FALSE(browse->isEnabled());
-    QTest::keyClick(dataBox(), Qt::Key_Return);
-    EXPECT_TRUE(browse->isEnabled());
-    // Enter presses no button, and neither does F2: the dialog is still open, nothing saved.
-    QTest::keyClick(dataBox(), Qt::Key_F2);
-    QTest::keyClick(form.get(), Qt::Key_F2);
-    EXPECT_TRUE(form->isVisible());
-    EXPECT_TRUE(sb.boxes.shown().empty());
-    EXPECT_EQ(dataBox()->text(), "C:\\KT");
-    EXPECT_EQ(sb.settings.size(), 0);
-    QFocusEvent listIn(QEvent::FocusIn);
-    QApplication::sendEvent(stations(), &listIn);
-    EXPECT_FALSE(browse->isEnabled());
-    QFocusEvent boxIn(QEvent::FocusIn);
-    QApplication::sendEvent(dataBox(), &boxIn);
-    EXPECT_TRUE(browse->isEnabled());
-    EXPECT_EQ(form->CurrentEdit(), 1);
-}
-
-// ---------------------------------------------------------------------------------------------
-// OK and Cancel
-
-TEST_F(DataPathDialogTest, OkWithAnExistingFolderSavesItAsDataAndStationFolder) {
-    sb.makeDir("C:\\KT");
-    open();
-    stations()->setCurrentIndex(2);
-    okButton()->click();
-    EXPECT_FALSE(form->isVisible());
-    EXPECT_EQ(form->result(), QDialog::Accepted);
-    EXPECT_FALSE(dp.Cancelled());
-    EXPECT_EQ(stored("DATAPATH"), "C:\\KT");
-    EXPECT_EQ(stored("STATIONPATH"), "C:\\KT");
-    EXPECT_EQ(stored("STATION"), "3");
-    EXPECT_EQ(stored("NETWORK"), "False");
-    EXPECT_EQ(stored("TESTDATA"), QString());
-    EXPECT_EQ(dp.DataPath(), "C:\\KT");
-    EXPECT_EQ(dp.StationLabel(), "Station 3 of 50");
-    EXPECT_EQ(dp.ImportExportPath(), "C:\\KT");
-    EXPECT_TRUE(sb.boxes.shown().empty());
-}
-
-TEST_F(DataPathDialogTest, TheTrainingFlagWarnsWhenSetAndIsStoredOnOk) {
-    sb.makeDir("C:\\KT");
-    open();
-    sb.boxes.expect(
-        "Checking this box does not set up a traning directory or change your data path \r\n"
-        "It is a manual switch that turns on or off the training flag on the main screen ");
-    child<QCheckBox>("ckTest")->click();
-    EXPECT_TRUE(BoxShown(sb.boxes, 0, box::Information, "Caution"));
-    EXPECT_EQ(sb.settings.size(), 0);  // nothing before OK
-    EXPECT_TRUE(dp.TestPath().isEmpty());
-    okButton()->click();
-    EXPECT_EQ(stored("TESTDATA"), "Y");
-    EXPECT_EQ(dp.TestPath(), "Y");
-
-    // Clearing it asks nothing and stores it empty.
-    open();
-    child<QCheckBox>("ckTest")->click();
-    EXPECT_EQ(sb.boxes.shown().size(), 1u);
-    okButton()->click();
-    EXPECT_EQ(stored("TESTDATA"), QString());
-}
-
-TEST_F(DataPathDialogTest, AFailedValidationKeepsTheDialogAndTheOldValues) {
-    dp.setCreatePath(false);
-    dp.setDataPath("C:\\OLD");
-    dp.setStationPath("C:\\OLD");
-    dp.setStation("2");
-    dp.setImportExportPath("C:\\OLD");
-    open();
-    child<QCheckBox>("chkNetwork")->setChecked(true);
-    stations()->setCurrentIndex(5);
-    dataBox()->setText("C:\\NOPE");
-    child<QCheckBox>("chkNetwork")->setFocus();
-    sb.boxes.expect(kDataNotFound);
-    okButton()->click();
-    EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->focusWidget(), dataBox());
-    EXPECT_EQ(dp.FieldKey(), "DATAPATH");
-    EXPECT_EQ(dp.DataPath(), "C:\\OLD");
-    EXPECT_EQ(dp.StationPath(), "C:\\OLD");
-    EXPECT_EQ(dp.Station(), "2");
-    EXPECT_FALSE(dp.Network());
-    EXPECT_EQ(sb.settings.size(), 0);
-    ASSERT_EQ(sb.boxes.shown().size(), 1u);
-    EXPECT_EQ(sb.boxes.shown()[0].title, "Validation");
-
-    // Corrected, the same dialog accepts.
-    sb.makeDir("C:\\NEW");
-    dataBox()->setText("C:\\NEW");
-    okButton()->click();
-    EXPECT_FALSE(form->isVisible());
-    EXPECT_EQ(stored("DATAPATH"), "C:\\NEW");
-    EXPECT_EQ(stored("NETWORK"), "True");
-    EXPECT_EQ(stored("STATION"), "6");
-}
-
-TEST_F(DataPathDialogTest, NoToCreatingKeepsTheDialogOpen) {
-    open();
-    sb.boxes.expect(createQuestion("C:\\KT"), BoxAnswer::No).expect(kDataNotFound);
-    okButton()->click();
-    EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(sb.settings.size(), 0);
-    EXPECT_TRUE(dp.DataPath().isEmpty());
-}
-
-TEST_F(DataPathDialogTest, CancelAndEscLeaveTheSettingsAsTheyWere) {
-    sb.settings.saveSetting(kApp, "DATABASE", "DATAPATH", "C:\\OLD");
-    dp.setDataPath("C:\\OLD");
-    open();
-    dataBox()->setText("C:\\OTHER");
-    child<QCheckBox>("chkNetwork")->setChecked(true);
-    child<QPushButton>("cmdOkCancel_1")->click();
-    EXPECT_FALSE(form->isVisible());
-    EXPECT_EQ(form->result(), QDialog::Rejected);
-    EXPECT_TRUE(dp.Cancelled());
-    EXPECT_EQ(dp.DataPath(), "C:\\OLD");
-    EXPECT_FALSE(dp.Network());
-
-    dp.setCancelled(false);
-    open();
-    dataBox()->setText("C:\\OTHER");
-    QTest::keyClick(stations(), Qt::Key_Escape);
-    EXPECT_FALSE(form->isVisible());
-    EXPECT_TRUE(dp.Cancelled());
-    EXPECT_EQ(sb.settings.size(), 1);
-    EXPECT_EQ(stored("DATAPATH"), "C:\\OLD");
-}
-
-TEST_F(DataPathDialogTest, TypedFoldersAreStoredWithoutATrailingSeparatorButARootKeepsIt) {
-    sb.makeDir("C:\\KT");
-    for (const auto& [typed, expected] :
-         {std::pair{"  C:\\KT\\ ", "C:\\KT"}, std::pair{"C:\\", "C:\\"}}) {
-        open();
-        dataBox()->setText(typed);
-        QTest::keyClick(dataBox(), Qt::Key_F10);  // F10 accepts from inside a text box
-        EXPECT_FALSE(form->isVisible());
-        EXPECT_EQ(stored("DATAPATH"), expected);
-        EXPECT_EQ(stored("STATIONPATH"), expected);
-    }
-}
-
-TEST_F(DataPathDialogTest, F1ShowsTheHelp) {
-    open();
-    sb.boxes.expect(QString::fromUtf8(test::ReadData("datapath/dialog_help.txt")));
-    QTest::keyClick(dataBox(), Qt::Key_F1);
-    EXPECT_TRUE(BoxShown(sb.boxes, 0, box::Information, "Station and Data Path Help"));
-    EXPECT_TRUE(form->isVisible());
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,0 +1,56 @@
+#include "tests/support/ui_steps.h"
+
+#include "tests/support/data_files.h"
+#include "tests/support/keys.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QKeySequence>
+#include <QLineEdit>
+
+namespace qv::test {
+
+void RunUiSteps(const std::function<QWidget*()>& window, const QString& relative,
+                const CustomStep& custom) {
+    for (const Case& c : Cases(relative)) {
+        SCOPED_TRACE(c.where());
+        const QString verb = c.text(0);
+        QStringList args;
+        for (int i = 1; i < static_cast<int>(c.cells.size()); ++i) {
+            args << c.text(i);
+        }
+        QWidget* w =
+            args.value(0) == u"-" ? Focused() : window()->findChild<QWidget*>(args.value(0));
+        const bool known = QStringList{"click", "text", "index", "check", "key", "type", "focus"}
+                               .contains(verb);
+        if (!known) {
+            custom(verb, args);
+            continue;
+        }
+        ASSERT_NE(w, nullptr) << "no control " << args.value(0).toStdString();
+        auto* button = qobject_cast<QAbstractButton*>(w);
+        auto* list = qobject_cast<QComboBox*>(w);
+        if (verb == u"click") {
+            button ? button->click() : QTest::mouseClick(w, Qt::LeftButton);
+        } else if (verb == u"text" && list) {
+            list->setCurrentIndex(list->findText(args.value(1)));
+        } else if (verb == u"text") {
+            ASSERT_NE(qobject_cast<QLineEdit*>(w), nullptr) << args.value(0).toStdString();
+            qobject_cast<QLineEdit*>(w)->setText(args.value(1));
+        } else if (verb == u"index") {
+            ASSERT_NE(list, nullptr) << args.value(0).toStdString();
+            list->setCurrentIndex(args.value(1).toInt());
+        } else if (verb == u"check") {
+            button->setChecked(args.value(1) == u"y");
+        } else if (verb == u"key") {
+            const QKeyCombination k = QKeySequence::fromString(args.value(1))[0];
+            QTest::keyClick(w, k.key(), k.keyboardModifiers());
+        } else if (verb == u"type") {
+            QTest::keyClicks(w, args.value(1));
+        } else {
+            w->setFocus(Qt::OtherFocusReason);
+        }
+    }
+}
+
+}  // namespace qv::test
