@@ -6,6 +6,7 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/shown_box.h"
+#include "tests/support/ui_steps.h"
 
 #include <gtest/gtest.h>
 #include <QComboBox>
@@ -26,6 +27,7 @@ using test::BoxShown;
 class PathBrowserTest : public ::testing::Test {
 protected:
     test::Sandbox sb;
+    const QString secondDrive = sb.makeDir("D:\\Backup");  // before the form lists the drives
     frmSMFILE_PATH form{sb.fs.resolver(), sb.boxes};
 
     template <class T>
@@ -59,6 +61,7 @@ protected:
         form.BrowsePath = folder;
         form.show();
     }
+    QString state(const QString& label);
     // The width of the form and the places of its controls, in twips.
     void expectLayout(int form_, int label, int ok, int cancel) {
         EXPECT_EQ(form.width(), twips(form_));
@@ -78,75 +81,62 @@ TEST_F(PathBrowserTest, WithoutSettingsItOpensInFolderModeOnTheCurrentFolder) {
     test::ExpectGolden("datapath/browser_folder_mode.txt", test::FormState(form));
 }
 
-TEST_F(PathBrowserTest, AStartDriveFolderAndTitleAreAppliedAndF10ReturnsThem) {
-    sb.makeDir("C:\\KT\\Data");
-    form.BrowseDrive = "C:";
-    form.BrowsePath = "c:\\kt\\DATA";
-    form.BrowseTitle = "Find the Export Folder";
-    form.show();
-    EXPECT_EQ(form.windowTitle(), "Find the Export Folder");
-    EXPECT_EQ(child<QComboBox>("drvBrowse")->currentText(), "C:");
-    EXPECT_EQ(pathLabel(), "C:\\KT\\Data");
-    QTest::keyClick(child<QWidget>("dirBrowse"), Qt::Key_F10);
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_FALSE(form.BrowseCancelled);
-    EXPECT_EQ(form.BrowsePath, "C:\\KT\\Data");
-    EXPECT_EQ(form.BrowseDrive, "C:");
-    EXPECT_TRUE(form.BrowseFile.isEmpty());
-}
-
-TEST_F(PathBrowserTest, AStartFolderOrDriveThatIsNotThereIsSkipped) {
-    sb.writeFile("C:\\KT\\VOR.INI", "x");
-    form.BrowsePath = "C:\\KT";
-    form.show();
-    form.hide();
-    for (const char* bad : {"C:\\NOPE", "Q:\\KT", "C:\\KT\\ghost\\", "::??", "C:\\KT\\VOR.INI"}) {
-        form.BrowsePath = bad;
-        form.show();
-        EXPECT_EQ(pathLabel(), "C:\\KT") << bad;
-        form.hide();
+// What the browser shows and returns: open or closed, the folder shown, whether Accept is on,
+// the drive list, the files listed and the results.
+QString PathBrowserTest::state(const QString& label) {
+    QStringList drives;
+    auto* list = child<QComboBox>("drvBrowse");
+    for (int i = 0; i < list->count(); ++i) {
+        drives << list->itemText(i);
     }
-    form.BrowseDrive = "Z:";
-    form.BrowsePath.clear();
-    form.show();
-    EXPECT_EQ(child<QComboBox>("drvBrowse")->currentText(), "C:");
+    return QStringLiteral(
+               "%1: %2 | shown %3 | Accept %4 | drives %5 (%6) | files %7\n"
+               "  result: cancelled %8 | path %9")
+               .arg(label, form.isVisible() ? QStringLiteral("open") : QStringLiteral("closed"),
+                    pathLabel(),
+                    okButton()->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"),
+                    drives.join(u','), list->currentText(), files().join(u','),
+                    form.BrowseCancelled ? QStringLiteral("yes") : QStringLiteral("no"),
+                    form.BrowsePath) +
+           QStringLiteral(" | drive %1 | file %2 | title %3\n")
+               .arg(form.BrowseDrive, form.BrowseFile, form.windowTitle());
 }
 
-TEST_F(PathBrowserTest, TheDriveListOffersTheRootAndEachDriveAndChoosingOneMovesToItsRoot) {
-    sb.makeDir("C:\\KT");
-    sb.makeDir("D:\\Backup");
-    frmSMFILE_PATH withD(sb.fs.resolver(), sb.boxes);
-    withD.BrowsePath = "C:\\KT";
-    withD.show();
-    auto* drives = withD.findChild<QComboBox*>("drvBrowse");
-    QStringList items;
-    for (int i = 0; i < drives->count(); ++i) {
-        items << drives->itemText(i);
-    }
-    EXPECT_EQ(items, (QStringList{"/", "C:", "D:"}));
-    drives->setCurrentIndex(drives->findText("D:"));
-    EXPECT_EQ(withD.findChild<QLabel*>("lblPath")->text(), "D:\\");
-    QTest::keyClick(&withD, Qt::Key_F10);
-    EXPECT_EQ(withD.BrowsePath, "D:\\");
-    EXPECT_EQ(withD.BrowseDrive, "D:");
-}
-
-TEST_F(PathBrowserTest, AFolderPickedInTheTreeIsTheResultAndEscCancels) {
-    sb.makeDir(QStringLiteral("C:\\KT\\Sub Folder Ü"));
-    form.BrowsePath = "C:\\KT";
-    form.show();
-    pickInTree(QStringLiteral("C:\\KT\\Sub Folder Ü"));
-    EXPECT_EQ(pathLabel(), QStringLiteral("C:\\KT\\Sub Folder Ü"));
-    okButton()->click();
-    EXPECT_EQ(form.BrowsePath, QStringLiteral("C:\\KT\\Sub Folder Ü"));
-
-    form.BrowsePath = "C:\\KT";
-    form.show();
-    pickInTree(QStringLiteral("C:\\KT\\Sub Folder Ü"));
-    QTest::keyClick(child<QWidget>("dirBrowse"), Qt::Key_Escape);
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(form.BrowseCancelled);
-    EXPECT_EQ(form.BrowsePath, "C:\\KT");
+// The user's steps of browser.steps with the test's own: set a property and show the form,
+// pick a folder in the tree, make folders and files, look at the form.
+TEST_F(PathBrowserTest, EveryStepShowsAndReturnsWhatTheGoldenTextSays) {
+    QString out;
+    test::RunUiSteps([this] { return &form; }, "datapath/browser.steps",
+                     [&](const QString& verb, const QStringList& a) {
+                         if (verb == u"show") {
+                             form.hide();
+                             form.BrowsePath = a.value(0);
+                             form.BrowseDrive = a.value(1);
+                             form.BrowseFile = a.value(2);
+                             form.ShowFiles = a.value(3) == u"files";
+                             form.SelectFile = a.value(4) == u"select";
+                             form.AnyFolder = a.value(5) == u"any";
+                             form.BrowseTitle = a.value(6);
+                             form.show();
+                         } else if (verb == u"pick") {
+                             pickInTree(a.value(0));
+                         } else if (verb == u"mkdir") {
+                             sb.makeDir(a.value(0));
+                         } else if (verb == u"file") {
+                             sb.writeFile(a.value(0), "");
+                         } else if (verb == u"double-click") {  // the second file
+                             auto* list = child<QListWidget>("fileBrowse");
+                             list->setCurrentRow(1);
+                             list->doItemsLayout();
+                             const QPoint at = list->visualItemRect(list->item(1)).center();
+                             // The first click's press and release, then the second press.
+                             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+                             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+                         } else {
+                             out += state(a.value(0));
+                         }
+                     });
+    test::ExpectGolden("datapath/browser_steps.txt", out);
 }
 
 TEST_F(PathBrowserTest, F1ShowsTheHelp) {
@@ -171,49 +161,6 @@ TEST_F(PathBrowserTest, FileModeListsTheFilesOfThePattern) {
     test::ExpectGolden("datapath/browser_file_mode.txt", test::FormState(form));
     QTest::keyClick(&form, Qt::Key_F10);  // OK is off: nothing happens
     EXPECT_TRUE(form.isVisible());
-}
-
-TEST_F(PathBrowserTest, AllFilesAreListedAndAFolderWithFilesEnablesOk) {
-    sb.makeDir("C:\\KT\\Empty");
-    sb.writeFile("C:\\KT\\Full\\INVT.VOR", "");
-    sb.writeFile("C:\\KT\\README", "");
-    sb.writeFile("C:\\KT\\VOR.INI", "");
-    showFiles("C:\\KT");
-    // Without a pattern every file is listed, names without a point too.
-    EXPECT_EQ(child<QLineEdit>("txtFileSpec")->text(), "*.*");
-    EXPECT_EQ(files(), (QStringList{"README", "VOR.INI"}));
-    pickInTree("C:\\KT\\Full");
-    EXPECT_TRUE(okButton()->isEnabled());
-    pickInTree("C:\\KT\\Empty");
-    EXPECT_FALSE(okButton()->isEnabled());
-    form.AnyFolder = true;
-    pickInTree("C:\\KT\\Full");
-    pickInTree("C:\\KT\\Empty");
-    EXPECT_TRUE(okButton()->isEnabled());
-}
-
-TEST_F(PathBrowserTest, SelectingAFileReturnsIt) {
-    sb.writeFile("C:\\KT\\A.VOR", "");
-    sb.writeFile("C:\\KT\\Sub\\INVT.VOR", "");
-    sb.writeFile("C:\\KT\\Sub\\UPC.VOR", "");
-    form.SelectFile = true;
-    showFiles("C:\\KT");
-    auto* list = child<QListWidget>("fileBrowse");
-    EXPECT_TRUE(list->isEnabled());
-    pickInTree("C:\\KT\\Sub");
-    ASSERT_NE(list->currentItem(), nullptr);
-    EXPECT_EQ(list->currentItem()->text(), "INVT.VOR");
-
-    list->setCurrentRow(1);
-    list->doItemsLayout();
-    const QRect second = list->visualItemRect(list->item(1));
-    // A double click: the first click's press and release, then the second press.
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second.center());
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_FALSE(form.BrowseCancelled);
-    EXPECT_EQ(form.BrowseFile, "UPC.VOR");
-    EXPECT_EQ(form.BrowsePath, "C:\\KT\\Sub");
 }
 
 TEST_F(PathBrowserTest, ShownModallyItReturnsWhenAccepted) {

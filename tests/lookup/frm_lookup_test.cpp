@@ -4,6 +4,7 @@
 #include "tests/support/form_state.h"
 #include "tests/support/keys.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/ui_steps.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -70,16 +71,14 @@ protected:
     QPoint cellCentre(int row, int col) {
         return table()->visualRect(table()->model()->index(row - 1, col)).center();
     }
-    // What a step leaves: the sort label, the search box, the wildcard box and list, the
-    // selected row and the first row of the page.
-    QString step(const QString& label, const std::function<void()>& act) {
-        const std::size_t shown = sb().boxes.shown().size();
-        act();
+    // What the window shows: the sort label, the search box, the wildcard box and list, the
+    // selected row and the first row of the page, the flags set, and the messages shown.
+    QString state(const QString& label) {
         const bool searching = child<QWidget>("cmdSearch")->isVisible();
         QString out =
             QStringLiteral(
                 "%1: pad %2 | text \"%3\" | wildcard %4%5 | row %6 of %7 | "
-                "first %8 %9\n")
+                "first %8 %9")
                 .arg(label, child<QLabel>("lblPad")->text(), searchBox()->text(),
                      QString::fromLatin1(child<QCheckBox>("ckWildcard")->isChecked()
                                              ? (searching ? "on, Search and Stop shown" : "on")
@@ -89,10 +88,11 @@ protected:
                          : QString(),
                      QString::number(grid().Row()), QString::number(grid().Rows() - 1),
                      grid().TextMatrix(1, 0), grid().TextMatrix(1, 2));
-        for (std::size_t i = shown; i < sb().boxes.shown().size(); ++i) {
-            out += QStringLiteral("  box [%1] %2\n")
-                       .arg(sb().boxes.shown()[i].title, sb().boxes.shown()[i].text);
-        }
+        out += QStringLiteral("%1%2\n").arg(session_.textEdited ? " | edited" : "",
+                                            session_.stopRequested ? " | stop asked" : "");
+        out += sb().boxes.transcript();
+        sb().boxes.clear();
+        sb().boxes.answerUnexpected = true;
         return out;
     }
 
@@ -118,85 +118,31 @@ TEST_F(LookupFormTest, OpensOnTheDefaultColumnWithItsFirstPage) {
     ExpectGolden("lookup/form_opened.txt", state + FormState(*form_));
 }
 
+// The user's steps of form.steps, with the test's own: a click on a column's header, a sort
+// by a column, a look at the form.
 TEST_F(LookupFormTest, KeysAndClicksSortPagePositionAndSearchAsTheGoldenTextSays) {
     open();
     sb().boxes.answerUnexpected = true;
     QString out;
-    QTest::keyClicks(searchBox(), "KIWI");
-    // Function keys and header clicks sort by their columns, clear the search and start again
-    // from the top.
-    for (const auto& [k, label] :
-         {std::pair{Qt::Key_F5, "F5"}, std::pair{Qt::Key_F6, "F6"}, std::pair{Qt::Key_F7, "F7"},
-          std::pair{Qt::Key_F8, "F8"}, std::pair{Qt::Key_F9, "F9"}, std::pair{Qt::Key_F4, "F4"}}) {
-        out += step(label, [&] { key(k); });
-    }
-    QHeaderView* header = table()->horizontalHeader();
-    out += step("a click on the S/L header", [&] {
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          QPoint(header->sectionViewportPosition(2) + 5, header->height() / 2));
-    });
+    RunUiSteps([this] { return form_.get(); }, "lookup/form.steps",
+               [&](const QString& verb, const QStringList& a) {
+                   QHeaderView* header = table()->horizontalHeader();
+                   if (verb == u"header") {
+                       QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
+                                         QPoint(header->sectionViewportPosition(a[0].toInt()) + 5,
+                                                header->height() / 2));
+                   } else if (verb == u"sort") {
+                       form_->sortByColumn(a.value(0).toInt());
+                   } else {
+                       out += state(a.value(0));
+                   }
+               });
+    ExpectGolden("lookup/form_keys.txt", out);
     // The sort column's header is marked.
-    EXPECT_EQ(table()->horizontalHeaderItem(2)->foreground().color(), QColor(Qt::white));
-    EXPECT_NE(table()->horizontalHeaderItem(2)->background().color(),
+    EXPECT_EQ(table()->horizontalHeaderItem(9)->foreground().color(), QColor(Qt::white));
+    EXPECT_NE(table()->horizontalHeaderItem(9)->background().color(),
               table()->horizontalHeaderItem(0)->background().color());
     EXPECT_EQ(table()->horizontalHeaderItem(0)->foreground().color(), QColor(Qt::black));
-    // Digits never act as keys; keys with a modifier are only typed.
-    out += step("typed 1000001.0", [&] { QTest::keyClicks(searchBox(), "1000001.0"); });
-    out += step("keypad 5, Shift+F7, Ctrl+F4, Alt+Esc", [&] {
-        QTest::keyClick(searchBox(), Qt::Key_5, Qt::KeypadModifier);
-        key(Qt::Key_F7, Qt::ShiftModifier);
-        key(Qt::Key_F4, Qt::ControlModifier);
-        key(Qt::Key_Escape, Qt::AltModifier);
-    });
-    out += step("F4, typed kiwi lager", [&] {
-        key(Qt::Key_F4);
-        QTest::keyClicks(searchBox(), "kiwi lager");
-    });
-    EXPECT_FALSE(session_.textEdited);
-    out += step("Backspace", [&] { key(Qt::Key_Backspace); });  // marks the text edited
-    EXPECT_TRUE(session_.textEdited);
-    out += step("a key pressed in the grid is typed", [&] {
-        searchBox()->clear();
-        QTest::keyClick(table(), Qt::Key_K);
-    });
-    // Arrows, page keys, page buttons and the spin buttons move through the list; keys pressed
-    // in the grid page it the same way.
-    out += step("F4, Down, Down", [&] {
-        key(Qt::Key_F4);
-        key(Qt::Key_Down);
-        key(Qt::Key_Down);
-    });
-    out += step("PageDown", [&] { key(Qt::Key_PageDown); });
-    out += step("PageUp", [&] { key(Qt::Key_PageUp); });
-    for (int i = 0; i < 4; ++i) {
-        out += step("Up", [&] { key(Qt::Key_Up); });
-    }
-    out += step("Down in the grid", [&] { QTest::keyClick(table(), Qt::Key_Down); });
-    for (const char* button : {"cmdPage_1", "SpnGrid_down", "SpnGrid_up", "cmdPage_0"}) {
-        out += step(button, [&] { QTest::mouseClick(child<QWidget>(button), Qt::LeftButton); });
-    }
-    // F3 ticks the wildcard box: typing no longer positions, Enter or F11 searches, F12
-    // resets; F10 stops while Stop shows.
-    out += step("F3, typed LAGER", [&] {
-        key(Qt::Key_F3);
-        QTest::keyClicks(searchBox(), "LAGER");
-    });
-    out += step("Enter", [&] { key(Qt::Key_Return); });
-    out += step("GIN T, F11", [&] {
-        searchBox()->setText("GIN T");
-        key(Qt::Key_F11);
-    });
-    out += step("F10 while Stop shows", [&] { key(Qt::Key_F10); });
-    EXPECT_TRUE(session_.stopRequested);
-    out += step("F12", [&] { key(Qt::Key_F12); });
-    // Sorted by price, typing ticks the wildcard box and a search explains why not.
-    out += step("sorted by price, typed 1, F11", [&] {
-        form_->sortByColumn(9);
-        QTest::keyClicks(searchBox(), "1");
-        key(Qt::Key_F11);
-    });
-    ExpectGolden("lookup/form_keys.txt", out);
-    EXPECT_TRUE(form_->isVisible());
 }
 
 TEST_F(LookupFormTest, EnterF2F10TheAcceptButtonOrADoubleClickAcceptTheSelectedRow) {

@@ -6,6 +6,7 @@
 
 #include "tests/support/data_files.h"
 #include "tests/support/form_state.h"
+#include "tests/support/ui_steps.h"
 #include "tests/wizard/wizard_world.h"
 
 namespace qv::test {
@@ -15,33 +16,15 @@ inline const QString kCaseUpcQuestion =
 inline const QString kPacksInCase = QStringLiteral("Enter Number of Packs in the Case");
 inline const QString kSinglesInPack = QStringLiteral("Enter Number of single items in the Pack");
 
-// The main form's part of the run, with the mouse: boxes filled and buttons clicked. The form
-// as it stands after each step is added to `forms`.
+// The main form's part of the run, with the mouse (typical_run.steps). The form as it stands
+// after each step is added to `forms`.
 inline void ClickTypicalRun(FrmMain& f, QString* forms = nullptr) {
-    const auto snap = [&](const char* when) {
-        if (forms) {
-            *forms += QStringLiteral("=== ") + when + u'\n' + FormState(f);
-        }
-    };
-    snap("the root on screen");
-    f.CmdLink(0)->click();
-    snap("a pack made from the root");
-    f.Text1(1)->setText("HARBOUR LAGER 6 X 330ML");
-    f.Text1(2)->setText("6PK");
-    f.Text1(3)->setText("9412345000026");
-    f.Text1(4)->setText("12.99");
-    f.CboUOM(0)->setCurrentIndex(2);
-    f.CmdLink(2)->click();
-    snap("the pack saved: the buttons move on to the single");
-    f.CmdLink(0)->click();
-    snap("a single made from the pack");
-    f.Text1(10)->setText("HARBOUR LAGER 330ML");
-    f.Text1(9)->setText("330ML");
-    f.Text1(8)->setText("9412345000033");
-    f.Text1(7)->setText("2.50");
-    f.CmdLink(2)->click();
-    snap("the single saved");
-    f.CmdEsc()->click();
+    RunUiSteps([&f] { return &f; }, "wizard/typical_run.steps",
+               [&](const QString&, const QStringList& label) {
+                   if (forms) {
+                       *forms += QStringLiteral("=== ") + label.value(0) + u'\n' + FormState(f);
+                   }
+               });
     EXPECT_TRUE(f.EndRequested());
 }
 
