@@ -19,9 +19,23 @@ void RunUiSteps(const std::function<QWidget*()>& window, const QString& relative
         for (int i = 1; i < static_cast<int>(c.cells.size()); ++i) {
             args << c.text(i);
         }
-        QWidget* w =
-            args.value(0) == u"-" ? Focused() : window()->findChild<QWidget*>(args.value(0));
-        const bool known = QStringList{"click", "text", "index", "check", "key", "type", "focus"}
+        // A bare "-" for the control (an absent cell) means the focused one.
+        QWidget* w = c.has(1) ? window()->findChild<QWidget*>(args.value(0)) : Focused();
+        if (verb == u"focus?") {
+            EXPECT_EQ(FocusedName(), args.value(0));
+            EXPECT_TRUE(Focused() && ShowsFocusFrame(Focused())) << "no focus frame";
+            continue;
+        }
+        if (verb == u"tabto") {
+            TabTo(args.value(0));
+            continue;
+        }
+        if (verb == u"tabcycle") {
+            ExpectTabCycle(*window(), args.value(0), args.value(1).split(u','));
+            continue;
+        }
+        const bool known = QStringList{"click", "text",  "index", "check",   "key",
+                                       "type",  "focus", "text?", "checked?"}
                                .contains(verb);
         if (!known) {
             custom(verb, args);
@@ -30,7 +44,11 @@ void RunUiSteps(const std::function<QWidget*()>& window, const QString& relative
         ASSERT_NE(w, nullptr) << "no control " << args.value(0).toStdString();
         auto* button = qobject_cast<QAbstractButton*>(w);
         auto* list = qobject_cast<QComboBox*>(w);
-        if (verb == u"click") {
+        if (verb == u"text?") {
+            EXPECT_EQ(list ? list->currentText() : w->property("text").toString(), args.value(1));
+        } else if (verb == u"checked?") {
+            EXPECT_EQ(button->isChecked(), args.value(1) == u"y") << args.value(0).toStdString();
+        } else if (verb == u"click") {
             button ? button->click() : QTest::mouseClick(w, Qt::LeftButton);
         } else if (verb == u"text" && list) {
             list->setCurrentIndex(list->findText(args.value(1)));

@@ -15,6 +15,12 @@ namespace qv::test {
 //   key   | control | keys       presses keys (QKeySequence text: F10, Shift+F7, Return)
 //   type  | control | text       types the text key by key
 //   focus | control
+// and checks of what the user sees:
+//   focus?   | control           it has the focus, and shows it
+//   text?    | control | text    its text (a button's caption, a box's text, a list's entry)
+//   checked? | control | y or n
+//   tabto    | control           Tab until it has the focus
+//   tabcycle | first | a,b,...   Tab from the first visits these and comes back; Shift+Tab too
 // A control named "-" is the one with the focus. Any other verb goes to `custom` with the
 // row's other cells (the test's own steps: "snap" to note the state, "open" ...).
 // The window is asked for before each step (a step may open another).
