@@ -11,17 +11,13 @@
 #include "tests/support/ui_steps.h"
 
 #include <gtest/gtest.h>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFileSystemModel>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
-#include <functional>
 #include <memory>
 
 namespace qv {
@@ -70,7 +66,6 @@ protected:
     QLineEdit* importBox() const { return child<QLineEdit>("txtEdit_0"); }
     QPushButton* okButton() const { return child<QPushButton>("cmdOkCancel_0"); }
     QComboBox* stations() const { return child<QComboBox>("cboEdit"); }
-    bool shown(const char* name) const { return child<QWidget>(name)->isVisibleTo(form.get()); }
     QString stored(const QString& key) const {
         return sb.settings.getSetting(kApp, "DATABASE", key, "<none>");
     }
@@ -110,13 +105,15 @@ QString DataPathDialogTest::state(const QString& label) {
     QString out = label + QStringLiteral(": ") +
                   (form->isVisible() ? QStringLiteral("open")
                                      : QStringLiteral("closed, result %1").arg(form->result()));
-    out += QStringLiteral(" | OK %1 | Browse %2 | box %3 | station %4 of %5\n")
-               .arg(QString::fromLatin1(okButton()->isEnabled() ? "on" : "off"),
-                    QString::fromLatin1(child<QPushButton>("cmdBrowse")->isEnabled() ? "on" : "off"),
-                    QString::number(form->CurrentEdit()), stations()->currentText(),
-                    QString::number(stations()->count()));
-    out += QStringLiteral("  object: data %1 | station %2 in %3 | network %4 | training \"%5\" | "
-                          "field %6 | cancelled %7\n  stored:")
+    out +=
+        QStringLiteral(" | OK %1 | Browse %2 | box %3 | station %4 of %5\n")
+            .arg(QString::fromLatin1(okButton()->isEnabled() ? "on" : "off"),
+                 QString::fromLatin1(child<QPushButton>("cmdBrowse")->isEnabled() ? "on" : "off"),
+                 QString::number(form->CurrentEdit()), stations()->currentText(),
+                 QString::number(stations()->count()));
+    out += QStringLiteral(
+               "  object: data %1 | station %2 in %3 | network %4 | training \"%5\" | "
+               "field %6 | cancelled %7\n  stored:")
                .arg(dp.DataPath(), dp.Station(), dp.StationPath(),
                     dp.Network() ? QStringLiteral("yes") : QStringLiteral("no"), dp.TestPath(),
                     dp.FieldKey(), dp.Cancelled() ? QStringLiteral("yes") : QStringLiteral("no"));
@@ -134,30 +131,38 @@ TEST_F(DataPathDialogTest, EveryStepLeavesTheDialogAndTheSettingsAsTheGoldenText
     sb.boxes.answerUnexpected = true;
     QString out;
     open();
-    test::RunUiSteps([&] { return form.get(); }, "datapath/dialog.steps", [&](const QString& verb, const QStringList& a) {
-        if (verb == u"open") {
-            open();
-        } else if (verb == u"snap") {
-            out += state(a.value(0));
-        } else if (verb == u"mkdir") {
-            sb.makeDir(a.value(0));
-        } else if (verb == u"focusin") {
-            QFocusEvent in(QEvent::FocusIn);
-            QApplication::sendEvent(form->findChild<QWidget*>(a.value(0)), &in);
-        } else if (verb == u"station") {
-            dp.setStation(a.value(0));
-        } else if (verb == u"default") {
-            dp.setDefaultStation(a.value(0));
-        } else if (verb == u"stations") {
-            dp.setMaxStations(static_cast<std::int16_t>(a.value(0).toInt()));
-            dp.setStationNumberEnabled(a.value(0) != u"0");
-        } else if (verb == u"create") {
-            dp.setCreatePath(a.value(0) == u"y");
-        } else {
-            ASSERT_EQ(verb, "uncancel");
-            dp.setCancelled(false);
-        }
-    });
+    test::RunUiSteps([&] { return form.get(); }, "datapath/dialog.steps",
+                     [&](const QString& verb, const QStringList& a) {
+                         if (verb == u"open") {
+                             open();
+                         } else if (verb == u"snap") {
+                             out += state(a.value(0));
+                         } else if (verb == u"mkdir") {
+                             sb.makeDir(a.value(0));
+                         } else if (verb == u"focusin") {
+                             QFocusEvent in(QEvent::FocusIn);
+                             QApplication::sendEvent(form->findChild<QWidget*>(a.value(0)), &in);
+                         } else if (verb == u"station") {
+                             dp.setStation(a.value(0));
+                         } else if (verb == u"default") {
+                             dp.setDefaultStation(a.value(0));
+                         } else if (verb == u"stations") {
+                             dp.setMaxStations(static_cast<std::int16_t>(a.value(0).toInt()));
+                             dp.setStationNumberEnabled(a.value(0) != u"0");
+                         } else if (verb == u"keys") {
+                             test::ShowForKeys(*form);
+                         } else if (verb == u"exe") {
+                             sb.services.app.exeName = a.value(0);
+                         } else if (verb == u"paths") {
+                             dp.setDataPath(a.value(0));
+                             dp.setImportExportPath(a.value(1));
+                         } else if (verb == u"create") {
+                             dp.setCreatePath(a.value(0) == u"y");
+                         } else {
+                             ASSERT_EQ(verb, "uncancel");
+                             dp.setCancelled(false);
+                         }
+                     });
     test::ExpectGolden("datapath/dialog_steps.txt", out);
 
     // F1 shows the help.
@@ -165,22 +170,6 @@ TEST_F(DataPathDialogTest, EveryStepLeavesTheDialogAndTheSettingsAsTheGoldenText
     EXPECT_EQ(sb.boxes.shown().back().text,
               QString::fromUtf8(test::ReadData("datapath/dialog_help.txt")));
     EXPECT_TRUE(BoxShown(sb.boxes, -1, box::Information, "Station and Data Path Help"));
-}
-
-TEST_F(DataPathDialogTest, WithTheImportExportBoxInUseOkFollowsThatBox) {
-    Services services{sb.boxes, sb.settings, sb.fs, sb.app};
-    services.app.exeName = QStringLiteral("rizeredodevedez");
-    clsDataPath other(services, ini, run, [](clsDataPath&) {});
-    other.setAppLabel(kApp);
-    other.setMaxStations(50);
-    open(&other);
-    EXPECT_TRUE(importBox()->isEnabled());
-    importBox()->clear();
-    dataBox()->clear();
-    EXPECT_TRUE(okButton()->isEnabled());  // once on, this rule never turns it off
-    open(&other);
-    dataBox()->clear();
-    EXPECT_TRUE(okButton()->isEnabled());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -218,30 +207,6 @@ TEST_F(DataPathDialogTest, AFolderOutsideTheDrivesComesBackWithItsStartUpperCase
     EXPECT_TRUE(sb.fs.dirExists(dataBox()->text()));
 }
 
-// ---------------------------------------------------------------------------------------------
-// The whole start: no settings, the program's own dialog, a folder created and saved
-
-TEST_F(DataPathDialogTest, FirstStartDefinesTheDataFolderThroughTheRealDialog) {
-    clsDataPath real(sb.services, ini, run);
-    sb.boxes.expect(
-        "A path to the VOR Data Files has not been defined\r\r"
-        "Do you want to define it now?",
-        BoxAnswer::Yes);
-    sb.boxes.expect(createQuestion("C:\\KT"), BoxAnswer::Yes);
-    test::ModalDriver driver;
-    driver.on("frmSM_DATAPATH2",
-              [](QWidget* w) { w->findChild<QPushButton*>("cmdOkCancel_0")->click(); });
-    EXPECT_TRUE(OpenDataPath(real, 4));
-    EXPECT_TRUE(driver.done());
-    EXPECT_EQ(real.DataPath(), "C:\\KT");
-    EXPECT_FALSE(real.Cancelled());
-    EXPECT_TRUE(QFileInfo(sb.native("C:\\KT")).isDir());
-    EXPECT_EQ(stored("DATAPATH"), "C:\\KT");
-    EXPECT_EQ(stored("STATIONPATH"), "C:\\KT");
-    EXPECT_EQ(stored("STATION"), "1");
-    EXPECT_EQ(stored("NETWORK"), "False");
-}
-
 TEST_F(DataPathDialogTest, ChangingThroughTheRealDialogAndItsBrowser) {
     sb.makeDir("C:\\KT\\Data");
     sb.settings.saveSetting(kApp, "DATABASE", "DATAPATH", "C:\\KT");
@@ -268,30 +233,7 @@ TEST_F(DataPathDialogTest, ChangingThroughTheRealDialogAndItsBrowser) {
     EXPECT_EQ(stored("DATAPATH"), "C:\\KT\\Data");
 }
 
-// ---------------------------------------------------------------------------------------------
-// Keys only
-
-TEST_F(DataPathDialogTest, TabFollowsTheRowsAsTheyLie) {
-    open();
-    test::ShowForKeys(*form);
-    EXPECT_EQ(test::FocusedName(), "txtEdit_1");
-    // The data row moved up; the import/export row is not in use; "F2 Browse" is passed by.
-    test::ExpectTabCycle(*form, "txtEdit_1",
-                         {"txtEdit_1", "cmdBrowsePath_1", "cboEdit", "chkNetwork", "ckTest",
-                          "cmdHelp", "cmdOkCancel_0", "cmdOkCancel_1"});
-
-    // A suite program that keeps its own import/export folder: its row is in use, below the
-    // data row.
-    sb.services.app.exeName = QStringLiteral("rizeredodevedez");
-    dp.setDataPath("C:\\Store");
-    dp.setImportExportPath("C:\\Exchange");
-    open();
-    test::ShowForKeys(*form);
-    test::ExpectTabCycle(*form, "txtEdit_1",
-                         {"txtEdit_1", "cmdBrowsePath_1", "txtEdit_0", "cmdBrowsePath_0", "cboEdit",
-                          "chkNetwork", "ckTest", "cmdHelp", "cmdOkCancel_0", "cmdOkCancel_1"});
-}
-
+// The first start typed with keys only: the program's own question, then the dialog.
 TEST_F(DataPathDialogTest, FirstStartTypedWithKeysOnly) {
     clsDataPath real(sb.services, ini, run);
     sb.boxes
@@ -301,23 +243,12 @@ TEST_F(DataPathDialogTest, FirstStartTypedWithKeysOnly) {
             BoxAnswer::Yes)
         .expect(createQuestion("C:\\Store"), BoxAnswer::Yes);
     test::ModalDriver driver;
-    driver.on("frmSM_DATAPATH2", [](QWidget*) {
-        EXPECT_EQ(test::FocusedName(), "txtEdit_1");
-        test::Type("C:\\Store");  // replaces the offered folder, which is selected
-        test::TabTo("cboEdit");
-        test::Press(Qt::Key_Down);  // station 2
-        test::Press(Qt::Key_Tab);
-        EXPECT_EQ(test::FocusedName(), "chkNetwork");
-        test::TabTo("cmdOkCancel_0");
-        test::Press(Qt::Key_Return);
-    });
+    driver.on("frmSM_DATAPATH2", test::StepsOn("datapath/first_start_typed.steps"));
     EXPECT_TRUE(OpenDataPath(real, 4));
     EXPECT_TRUE(driver.done());
     EXPECT_TRUE(sb.boxes.allAnswered());
-    EXPECT_EQ(stored("DATAPATH"), "C:\\Store");
-    EXPECT_EQ(stored("STATIONPATH"), "C:\\Store");
-    EXPECT_EQ(stored("STATION"), "2");
-    EXPECT_EQ(stored("NETWORK"), "False");
+    EXPECT_EQ(stored("DATAPATH") + stored("STATIONPATH") + stored("STATION") + stored("NETWORK"),
+              "C:\\StoreC:\\Store2False");
     EXPECT_TRUE(QFileInfo(sb.native("C:\\Store")).isDir());
 }
 

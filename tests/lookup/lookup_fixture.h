@@ -9,7 +9,9 @@
 #include "lookup/lookup_session.h"
 #include "lookup/sl_code.h"
 #include "settings/country_settings.h"
+#include "tests/support/data_files.h"
 #include "tests/support/db_fixture.h"
+#include "tests/support/record_text.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -22,38 +24,10 @@
 namespace qv::test {
 
 // A store for the lookup tests: the fixture's generated items (each with a UPC; descriptions
-// repeat every 112 items) plus items that exercise the lookup's rules, none of which has a
-// UPC. Items 5 and 6 of the generated stock are marked deleted.
+// repeat every 112 items) plus the items of tests/data/lookup/specials.txt. Items 5 and 6 of
+// the generated stock are marked deleted.
 struct LookupStore {
     static constexpr int kGenerated = 300;
-
-    struct Special {
-        const char* sl;
-        const char* itemId;
-        const char* description;
-        const char* dept;
-        const char* status;
-    };
-    // Sorted by description, the first listed item is "AAA FIRST" (the deleted "AAA DELETED"
-    // sorts before it); the last is "ZZZ LAST".
-    static constexpr Special kSpecials[] = {
-        {"20000001", "SP-1", "AAA DELETED", "MISC", "D"},
-        {"20000002", "SP-2", "AAA FIRST", "MISC", " "},
-        {"~ROA", "ROA", "ROA ACCOUNT PAYMENT", "MISC", " "},
-        {"~NONSTK", "NONSTK", "NON STOCK ITEM", "MISC", " "},
-        {"    123 ", "SP-123", "SHORT CODE ITEM", "MISC", " "},
-        {"20000003", "   Z7001", "LEADING BLANK CODE", "MISC", " "},
-        {"20000004", " A100", "LEADING BLANK A100", "MISC", " "},
-        {"20000005", "SP-5", "BEN & JERRY'S, VANILLA", "ICE", " "},
-        {"20000006", "SP-6", "BEN & JERRY'S, WAFFLE", "ICE", " "},
-        {"20000007", "SP-7", "BEN & JERRY'S,  ZEST", "ICE", " "},
-        {"20000008", "SP-8", "COLA 50% OFF", "SOFT", " "},
-        {"20000009", "SP-9", "COLA 500ML", "SOFT", " "},
-        {"20000010", "SP-10", "GIN_TONIC", "SPIRITS", " "},
-        {"20000011", "SP-11", "GIN TONIC", "SPIRITS", " "},
-        {"20000012", "SP-12", "ZZZ LAST", "MISC", " "},
-        {"20000013", "SP-13", "ZZZ ZDELETED", "MISC", "D"},
-    };
 
     explicit LookupStore(Sandbox& sb, int generated = kGenerated)
         : sandbox(sb), db(sb, DbFixture::Options{generated}) {
@@ -63,25 +37,17 @@ struct LookupStore {
         }
         db::RecordLayer& l = *db.layer;
         int n = 0;
-        for (const Special& s : kSpecials) {
-            db::InventoryRecord r = DbFixture::Item(0);
-            r.SL = QString::fromLatin1(s.sl);
-            r.ItemID = QString::fromLatin1(s.itemId);
-            r.Description = QString::fromLatin1(s.description);
-            r.SubDescription = QStringLiteral("EACH");
-            r.DeptCode = QString::fromLatin1(s.dept);
-            r.Status = QString::fromLatin1(s.status);
-            r.VendorCode = QStringLiteral("V900");
-            r.RecordNum = 5000 + n++;
-            if (r.Description.trimmed() == u"AAA FIRST") {
-                // Priced without its tax, for the price column.
-                r.Price = Currency::fromUnits(10);
-                r.PriceIncTax = Currency();
+        for (const QString& line :
+             QString::fromUtf8(ReadData("lookup/specials.txt")).split(u'\n')) {
+            if (line.isEmpty() || line.startsWith(u'#')) {
+                continue;
             }
-            l.Inventory = r;
+            l.Inventory =
+                Inventory(line + QStringLiteral(" | SubDescription=EACH | VendorCode=V900"),
+                          DbFixture::Item(0));
+            l.Inventory.RecordNum = 5000 + n++;
             if (!l.RecordOp(db::kInventoryTable, db::op::Insert, 0)) {
-                error = QStringLiteral("insert %1: ").arg(QString::fromLatin1(s.sl)) +
-                        l.LastError().description;
+                error = QStringLiteral("insert %1: ").arg(line) + l.LastError().description;
                 return;
             }
         }

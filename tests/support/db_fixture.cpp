@@ -2,6 +2,7 @@
 
 #include "db/sqlite_engine.h"
 #include "db/store_builder.h"
+#include "tests/support/record_text.h"
 
 namespace qv::test {
 
@@ -138,19 +139,11 @@ void DbFixture::build() {
 }
 
 db::CommonRecord DbFixture::common() const {
-    db::CommonRecord c;
-    c.ProgramVersion = QStringLiteral("9.1");
-    c.DupID = QStringLiteral("1");
-    c.Cname = QStringLiteral("Harbour Wines & Spirits");
-    c.Ccity = QStringLiteral("Nelson");
-    c.CPhone = QStringLiteral("03 548 0000");
-    c.MaxStations = 4;
-    c.ExchangeRate = 1.0f;
+    db::CommonRecord c = Common(
+        "ProgramVersion=9.1 | DupID=1 | Cname=Harbour Wines & Spirits | Ccity=Nelson | "
+        "CPhone=03 548 0000 | MaxStations=4 | ExchangeRate=1 | TaxRate1=15 | TaxRate2=5 | "
+        "CCountry=New Zealand | CountryID=64");
     c.StoreNumber = options.store;
-    c.TaxRate1 = 15.0f;
-    c.TaxRate2 = 5.0f;
-    c.CCountry = QStringLiteral("New Zealand");
-    c.CountryID = 64;
     return c;
 }
 

@@ -5,6 +5,7 @@
 #include "db/record_fields.h"
 #include "db/upc_table.h"
 
+#include <gtest/gtest.h>
 #include <QString>
 #include <QStringList>
 
@@ -33,6 +34,36 @@ inline QString RecordText(const db::InventoryRecord& r) {
 }
 inline QString RecordText(const db::UpcRecord& r) {
     return RecordText(r, db::upc::kColumns);
+}
+inline QString RecordText(const db::CommonRecord& r) {
+    return RecordText(r, db::common::kColumns);
+}
+
+// The other way round: the fields named in "Name=value | ..." set on a record, the others kept.
+template <class Record, std::size_t N>
+Record WithFields(Record record, const QString& text, const db::ColumnDef (&columns)[N]) {
+    for (const QString& part : text.split(QStringLiteral(" | "), Qt::SkipEmptyParts)) {
+        const QString name = part.section(u'=', 0, 0).trimmed();
+        bool found = false;
+        db::forEachField(record.fields(), [&](int ordinal, auto& field) {
+            if (name == QString::fromUtf16(columns[ordinal].name)) {
+                db::valueToField(field, db::Value::text(part.section(u'=', 1)));
+                found = true;
+            }
+        });
+        EXPECT_TRUE(found) << "no field " << name.toStdString();
+    }
+    return record;
+}
+
+inline db::InventoryRecord Inventory(const QString& text, db::InventoryRecord base = {}) {
+    return WithFields(std::move(base), text, db::inventory::kColumns);
+}
+inline db::UpcRecord Upc(const QString& text, db::UpcRecord base = {}) {
+    return WithFields(std::move(base), text, db::upc::kColumns);
+}
+inline db::CommonRecord Common(const QString& text) {
+    return WithFields(db::CommonRecord(), text, db::common::kColumns);
 }
 
 }  // namespace qv::test

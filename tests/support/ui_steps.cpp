@@ -23,7 +23,9 @@ void RunUiSteps(const std::function<QWidget*()>& window, const QString& relative
         QWidget* w = c.has(1) ? window()->findChild<QWidget*>(args.value(0)) : Focused();
         if (verb == u"focus?") {
             EXPECT_EQ(FocusedName(), args.value(0));
-            EXPECT_TRUE(Focused() && ShowsFocusFrame(Focused())) << "no focus frame";
+            if (args.value(1) == u"framed") {
+                EXPECT_TRUE(Focused() && ShowsFocusFrame(Focused())) << "no focus frame";
+            }
             continue;
         }
         if (verb == u"tabto") {
@@ -69,6 +71,14 @@ void RunUiSteps(const std::function<QWidget*()>& window, const QString& relative
             w->setFocus(Qt::OtherFocusReason);
         }
     }
+}
+
+std::function<void(QWidget*)> StepsOn(const QString& relative) {
+    return [relative](QWidget* window) {
+        RunUiSteps(
+            [window] { return window; }, relative,
+            [](const QString& verb, const QStringList&) { ADD_FAILURE() << verb.toStdString(); });
+    };
 }
 
 }  // namespace qv::test

@@ -16,7 +16,7 @@ namespace qv::test {
 //   type  | control | text       types the text key by key
 //   focus | control
 // and checks of what the user sees:
-//   focus?   | control           it has the focus, and shows it
+//   focus?   | control [| framed] it has the focus (and shows it: the keyboard moved it)
 //   text?    | control | text    its text (a button's caption, a box's text, a list's entry)
 //   checked? | control | y or n
 //   tabto    | control           Tab until it has the focus
@@ -27,5 +27,8 @@ namespace qv::test {
 using CustomStep = std::function<void(const QString& verb, const QStringList& args)>;
 void RunUiSteps(const std::function<QWidget*()>& window, const QString& relative,
                 const CustomStep& custom);
+
+// The steps of a table on a window handed over (a modal one, by ModalDriver); no custom steps.
+std::function<void(QWidget*)> StepsOn(const QString& relative);
 
 }  // namespace qv::test

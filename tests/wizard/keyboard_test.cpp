@@ -11,13 +11,8 @@
 namespace qv::test {
 namespace {
 
-// The keys of a step table pressed on a modal window.
 ModalDriver::Action Keys(const char* table) {
-    return [table](QWidget* window) {
-        RunUiSteps(
-            [window] { return window; }, QStringLiteral("wizard/keys/") + table,
-            [](const QString& verb, const QStringList&) { ADD_FAILURE() << verb.toStdString(); });
-    };
+    return StepsOn(QStringLiteral("wizard/keys/") + table);
 }
 
 TEST(TypedRun, TheTypicalRunTypedWritesTheRowsOfTheSameRunByClicks) {

@@ -138,26 +138,12 @@ struct WizardWorld {
 
     // The case the tests link: 24 bottles bought by the case, average cost 30.00.
     static db::InventoryRecord Root() {
-        db::InventoryRecord r;
-        r.SL = QStringLiteral("5000001 ");
-        r.ItemID = QStringLiteral("CASE-LAGER");
-        r.Description = QStringLiteral("HARBOUR LAGER 24 X 330ML");
-        r.SubDescription = QStringLiteral("24PK");
-        r.ReorderFlag = QStringLiteral("Y");
-        r.VendorCode = QStringLiteral("V200");
-        r.Price = Currency::fromUnits(45);
-        r.Cost = Currency::fromUnits(30);
-        r.AvgCost = Currency::fromUnits(30);
-        r.QtyOnHand = 10;
-        r.MinQ = 2;
-        r.MaxQ = 20;
-        r.QTYINPACK = 1;
-        r.TaxCode = QStringLiteral("A");
-        r.DeptCode = QStringLiteral("BEER");
-        r.Poll = QStringLiteral("Y");
-        r.UOM = QStringLiteral("CS");
-        r.RecordNum = kRootRecordNum;
-        return r;
+        return Inventory(
+            "SL=5000001 | ItemID=CASE-LAGER | Description=HARBOUR LAGER 24 X 330ML | "
+            "SubDescription=24PK | ReorderFlag=Y | VendorCode=V200 | Price=45 | Cost=30 | "
+            "AvgCost=30 | "
+            "QtyOnHand=10 | MinQ=2 | MaxQ=20 | QTYINPACK=1 | TaxCode=A | DeptCode=BEER | Poll=Y | "
+            "UOM=CS | RecordNum=100");
     }
     static QString RootUpc() { return QStringLiteral("9412345000019"); }
 
