@@ -8,9 +8,11 @@ fault's test executable is rebuilt and run, and the file is restored with git be
 fault. A fault counts as killed when the executable fails (or times out); a fault whose text is
 not found exactly once, or that does not build, is reported as such and not counted.
 
-    scripts/seed-faults.sh [--list] [--check] [--only ID,ID,...] [--dir DIR] [--jobs N]
+    scripts/seed-faults.sh [--list] [--check] [--killers] [--only ID,ID,...] [--dir DIR]
+                           [--jobs N]
 
---check only verifies that every fault applies to the current tree.
+--check only verifies that every fault applies to the current tree. --killers runs the whole
+executable for each fault and names every test that failed, not only the first.
 """
 
 import argparse
@@ -336,6 +338,7 @@ def main():
     ap.add_argument("--only", default="")
     ap.add_argument("--list", action="store_true")
     ap.add_argument("--check", action="store_true")
+    ap.add_argument("--killers", action="store_true")
     ap.add_argument("--jobs", default=str(os.cpu_count() or 2))
     ap.add_argument("--timeout", type=int, default=600)
     args = ap.parse_args()
@@ -381,8 +384,8 @@ def main():
     def test(target):
         exe = os.path.join(build, "tests", target)
         try:
-            r = run([exe, "--gtest_fail_fast", "--gtest_brief=1"], cwd=build, env=env,
-                    timeout=args.timeout)
+            first = [] if args.killers else ["--gtest_fail_fast"]
+            r = run([exe, "--gtest_brief=1"] + first, cwd=build, env=env, timeout=args.timeout)
             return r.returncode == 0, r.stdout
         except subprocess.TimeoutExpired:
             return False, "timed out"
@@ -406,8 +409,13 @@ def main():
             if r.returncode != 0:
                 status = "DOES NOT BUILD"
             else:
-                passed, _ = test(f[1])
+                passed, out = test(f[1])
                 status = "survived" if passed else "killed"
+                if args.killers and not passed:
+                    failed = sorted({line.split()[3] for line in out.splitlines()
+                                     if line.startswith("[  FAILED  ]") and len(line.split()) > 3
+                                     and "." in line.split()[3]})
+                    status += " by " + " ".join(failed)
         restore(tree)
         results.append((f, status))
         print("%-4s %-8s %-15s %s (%.0f s)" % (f[0], status, f[1], f[5], time.time() - start),
@@ -417,11 +425,11 @@ def main():
     for target in sorted({f[1] for f in faults}):
         build_target(target)
 
-    killed = sum(1 for _, s in results if s == "killed")
-    applied = sum(1 for _, s in results if s in ("killed", "survived"))
+    killed = sum(1 for _, s in results if s.startswith("killed"))
+    applied = sum(1 for _, s in results if s.startswith(("killed", "survived")))
     print("\nkilled %d of %d faults (%d applied and built)" % (killed, len(results), applied))
     for f, s in results:
-        if s != "killed":
+        if not s.startswith("killed"):
             print("  %s %s: %s" % (f[0], s, f[5]))
     return 0
 

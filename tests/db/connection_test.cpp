@@ -46,101 +46,47 @@ struct Seeded {
 
 // --- InitDatabase ----------------------------------------------------------------------------
 
-// One start of the database: per-user settings, the run's flags, the server engine (this
-// computer's embedded one, a stand-in for a server elsewhere, no client at all) and the
-// database files present.
-struct InitScenario {
-    const char* label;
-    std::vector<std::pair<const char*, const char*>> settings;
-    bool training = false;
-    bool localSafe = false;
-    // This computer's embedded engine, a stand-in for a server elsewhere, no client at all, or
-    // an ODBC driver that is not there (its message is the driver manager's own).
-    enum { Default, StandIn, NoClient, NoDriver } server = Default;
-    // Databases (or server files) made, in a folder: before the first try, or after it
-    // (the name marked "+") with a second try then.
-    std::vector<std::pair<const char*, const char*>> databases = {};
-};
-
 TEST(ConnectionInit, EveryScenarioNamesItsServerAndDatabaseTracesItsStepsAndSaysWhatFailed) {
-    const InitScenario scenarios[] = {
-        {"blank server: this computer's, written to the configuration",
-         {{"Password", "  s3cret "}, {"UserName", "clerk"}}},
-        {"this computer's server named in other case", {{"Server", "till1\\ridorezez"}}},
-        {"a server elsewhere, through the server engine",
-         {{"Server", "BACKOFFICE\\SQL"}},
-         false,
-         false,
-         InitScenario::StandIn},
-        {"training on a server elsewhere needs the server's file",
-         {{"Server", "BACKOFFICE\\SQL"}},
-         true,
-         false,
-         InitScenario::StandIn,
-         {{"C:\\KT", "Training"}, {"C:\\KT", "+Training.mdf"}}},
-        {"no client for the server",
-         {{"Server", "BACKOFFICE\\SQL"}},
-         false,
-         false,
-         InitScenario::NoClient},
-        {"a server that cannot be reached",
-         {{"Server", "BACKOFFICE\\SQL"}, {"ODBCDriver", "No Such Driver For Tests"}},
-         false,
-         false,
-         InitScenario::NoDriver},
-        {"a database that is not there", {{"DBName", "Elsewhere"}}},
-        {"database names compare trimmed and without case", {{"DBName", "  vor "}}},
-        {"a blank database name is none", {{"DBName", ""}}},
-        {"training uses the training database file",
-         {{"TrainingDB", "Practice"}},
-         true,
-         false,
-         InitScenario::Default,
-         {{"C:\\KT", "+Training"}}},
-        {"local mode uses the safe folder's database and this computer's server",
-         {{"Server", "BACKOFFICE\\SQL"}},
-         false,
-         true,
-         InitScenario::Default,
-         {{"C:\\vorsafe", "+VORRemote"}}},
-    };
     QString out;
-    for (const InitScenario& s : scenarios) {
+    for (const test::Case& s : test::Cases("db/connection_init.cases")) {
+        const QString kind = s.text(4);
         qv::test::Sandbox sb;
         DbFixture::Options bare;
         bare.openLayer = false;
         DbFixture fx(sb, bare);
         ASSERT_TRUE(fx.ok()) << fx.error.toStdString();
         sb.boxes.answerUnexpected = true;
-        for (const auto& [key, value] : s.settings) {
-            sb.settings.saveSetting("VOR Settings", "DATABASE", key, value);
+        for (const QString& setting : s.list(1, u';')) {
+            sb.settings.saveSetting("VOR Settings", "DATABASE", setting.section(u'=', 0, 0),
+                                    setting.section(u'=', 1));
         }
-        fx.run.TrainingMode = s.training;
-        fx.run.LocalSafeMode = s.localSafe;
-        const QString folder = s.localSafe ? QStringLiteral("C:\\vorsafe") : fx.dataFolder;
+        fx.run.TrainingMode = s.flag(2);
+        fx.run.LocalSafeMode = s.flag(3);
+        const QString folder = s.flag(3) ? QStringLiteral("C:\\vorsafe") : fx.dataFolder;
         sb.makeDir(folder);
         QStringList asked;
         RecordLayer::ServerEngineFactory server;
-        if (s.server == InitScenario::StandIn) {
+        if (kind == u"standin") {
             server = [&asked, native = sb.native(fx.dataFolder)](const QString& name) {
                 asked << name;
                 return std::make_unique<SqliteEngine>(native);
             };
-        } else if (s.server == InitScenario::NoClient) {
+        } else if (kind == u"noclient") {
             server = [](const QString&) { return std::unique_ptr<Engine>(); };
         }
         RecordLayer layer(sb.services, fx.run, fx.ini, folder, {}, std::move(server));
         const auto make = [&](bool later) {
             bool made = false;
-            for (const auto& [where, marked] : s.databases) {
-                QString name = QString::fromLatin1(marked);
+            for (const QString& database : s.list(5, u';')) {
+                const QString where = database.section(u'=', 0, 0);
+                QString name = database.section(u'=', 1);
                 if (name.startsWith(u'+') != later) {
                     continue;
                 }
                 made = true;
                 name.remove(u'+');
                 if (name.endsWith(QStringLiteral(".mdf"))) {
-                    sb.writeFile(QString::fromLatin1(where) + u'\\' + name, "x");
+                    sb.writeFile(where + u'\\' + name, "x");
                 } else {
                     DbError e;
                     EXPECT_TRUE(SqliteEngine(sb.native(where)).createDatabase(name, e));
@@ -154,8 +100,8 @@ TEST(ConnectionInit, EveryScenarioNamesItsServerAndDatabaseTracesItsStepsAndSays
             results << (layer.InitDatabase() ? "true" : "false");
         }
         out += QStringLiteral("--- %1\nInitDatabase: %2 | server %3 | database %4 | user %5 | %6\n")
-                   .arg(QString::fromLatin1(s.label), results.join(u' '), layer.ServerName(),
-                        layer.DatabaseName(), layer.UserName(),
+                   .arg(s.text(0), results.join(u' '), layer.ServerName(), layer.DatabaseName(),
+                        layer.UserName(),
                         layer.Embedded()
                             ? QStringLiteral("embedded")
                             : QStringLiteral("server engine asked for ") + asked.join(u','));
@@ -163,7 +109,7 @@ TEST(ConnectionInit, EveryScenarioNamesItsServerAndDatabaseTracesItsStepsAndSays
             EXPECT_FALSE(box.text.isEmpty());
         }
         QString boxes = sb.boxes.transcript();
-        if (s.server == InitScenario::NoDriver) {
+        if (kind == u"nodriver") {
             const qsizetype from = boxes.indexOf(QStringLiteral("] ")) + 2;
             boxes.replace(from, boxes.indexOf(u'\n') - from,
                           QStringLiteral("(the driver manager's message)"));

@@ -67,7 +67,6 @@ protected:
     void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(searchBox(), static_cast<Qt::Key>(k), mods);
     }
-    QString rowCode(int row) { return SlFromDisplay(grid().TextMatrix(row, 2)); }
     QPoint cellCentre(int row, int col) {
         return table()->visualRect(table()->model()->index(row - 1, col)).center();
     }
@@ -88,8 +87,14 @@ protected:
                          : QString(),
                      QString::number(grid().Row()), QString::number(grid().Rows() - 1),
                      grid().TextMatrix(1, 0), grid().TextMatrix(1, 2));
-        out += QStringLiteral("%1%2\n").arg(session_.textEdited ? " | edited" : "",
-                                            session_.stopRequested ? " | stop asked" : "");
+        out +=
+            QStringLiteral("%1%2 | %3 | picked \"%4\" | current row %5%6\n")
+                .arg(session_.textEdited ? " | edited" : "",
+                     session_.stopRequested ? " | stop asked" : "",
+                     form_->isVisible() ? QStringLiteral("open")
+                                        : QStringLiteral("closed, result %1").arg(form_->result()),
+                     run().SelectedItemID, QString::number(session_.currentRow),
+                     session_.closing ? " | closing" : "");
         out += sb().boxes.transcript();
         sb().boxes.clear();
         sb().boxes.answerUnexpected = true;
@@ -145,89 +150,34 @@ TEST_F(LookupFormTest, KeysAndClicksSortPagePositionAndSearchAsTheGoldenTextSays
     EXPECT_EQ(table()->horizontalHeaderItem(0)->foreground().color(), QColor(Qt::black));
 }
 
-TEST_F(LookupFormTest, EnterF2F10TheAcceptButtonOrADoubleClickAcceptTheSelectedRow) {
-    open();
-    key(Qt::Key_F2);
-    EXPECT_EQ(form_->result(), QDialog::Accepted);
-    EXPECT_EQ(run().SelectedItemID, "20000002");  // "AAA FIRST"
-    for (const auto& press : std::vector<std::function<void()>>{
-             [&] { key(Qt::Key_Return); }, [&] { key(Qt::Key_F10); },
-             [&] { QTest::mouseClick(child<QPushButton>("cmdAction_0"), Qt::LeftButton); }}) {
-        open();
-        key(Qt::Key_Down);
-        key(Qt::Key_Down);
-        const QString selected = rowCode(grid().Row());
-        press();
-        EXPECT_EQ(form_->result(), QDialog::Accepted);
-        EXPECT_FALSE(form_->isVisible());
-        EXPECT_EQ(run().SelectedItemID, selected);
-        EXPECT_FALSE(session_.closing);
-    }
-    open();
-    key(Qt::Key_Down);
-    grid().setRow(0);  // the header row: row one is taken
-    form_->acceptSelection();
-    EXPECT_EQ(run().SelectedItemID, "20000002");
-
-    open();
-    const QString fourth = rowCode(4);
-    QTest::mouseClick(table()->viewport(), Qt::LeftButton, Qt::NoModifier, cellCentre(5, 0));
-    EXPECT_EQ(grid().Row(), 5);  // releasing the mouse on a row selects it
-    EXPECT_EQ(session_.currentRow, 5);
-    // As the window system delivers a double-click: a click, then the second press.
-    QTest::mouseClick(table()->viewport(), Qt::LeftButton, Qt::NoModifier, cellCentre(4, 0));
-    QTest::mouseDClick(table()->viewport(), Qt::LeftButton, Qt::NoModifier, cellCentre(4, 0));
-    EXPECT_EQ(form_->result(), QDialog::Accepted);
-    EXPECT_EQ(run().SelectedItemID, fourth);
-
-    // Reserved and numeric codes come back as stored.
-    for (const auto& [typed, stored] :
-         {std::pair{"~ROA", "~ROA    "}, std::pair{"123", "    123 "}}) {
-        open();
-        key(Qt::Key_F6);
-        QTest::keyClicks(searchBox(), typed);
-        key(Qt::Key_Return);
-        EXPECT_EQ(run().SelectedItemID, stored);
-    }
-}
-
-TEST_F(LookupFormTest, EscapeOrCancelCancelWithoutASelectionAndTabWalksTheForm) {
-    for (const bool escape : {true, false}) {
-        SCOPED_TRACE(escape ? "Escape" : "Cancel button");
-        run().SelectedItemID = "12";
-        open();
-        key(Qt::Key_Down);
-        if (escape) {
-            key(Qt::Key_Escape);
-        } else {
-            QTest::mouseClick(child<QPushButton>("cmdExit"), Qt::LeftButton);
-        }
-        EXPECT_EQ(form_->result(), QDialog::Rejected);
-        EXPECT_EQ(run().SelectedItemID, "");
-        EXPECT_EQ(session_.currentRow, 0);
-    }
-
-    open();
-    ShowForKeys(*form_);
-    EXPECT_EQ(FocusedName(), "txtEditValue");
-    ExpectTabCycle(*form_, "txtEditValue",
-                   {"txtEditValue", "ckWildcard", "fgrdItems", "cmdPage_0", "cmdPage_1",
-                    "cmdAction_0", "cmdEdit_0", "cmdHelp", "cmdExit"});
-    // Space on the wildcard box ticks it; Enter on "Esc Cancel" cancels, it does not accept.
-    child<QWidget>("txtEditValue")->setFocus(Qt::TabFocusReason);
-    Press(Qt::Key_Tab);
-    Press(Qt::Key_Space);
-    EXPECT_TRUE(child<QCheckBox>("ckWildcard")->isChecked());
-    TabTo("cmdExit");
-    Press(Qt::Key_Return);
-    EXPECT_EQ(form_->result(), QDialog::Rejected);
-    open();
-    ShowForKeys(*form_);
-    Press(Qt::Key_Down);
-    const QString second = rowCode(2);
-    TabTo("cmdAction_0");
-    Press(Qt::Key_Space);
-    EXPECT_EQ(run().SelectedItemID, second);
+// The steps of form_accept.steps, with the test's own: open the window, select a row, accept,
+// click or double-click a row, set the selected item, look at the form.
+TEST_F(LookupFormTest, AcceptingAndCancellingLeaveTheSelectionOfTheGoldenText) {
+    QString out;
+    RunUiSteps(
+        [this] { return form_.get(); }, "lookup/form_accept.steps",
+        [&](const QString& verb, const QStringList& a) {
+            const int row = a.value(0).toInt();
+            if (verb == u"open") {
+                open();
+            } else if (verb == u"keys") {
+                ShowForKeys(*form_);
+            } else if (verb == u"setrow") {
+                grid().setRow(row);
+            } else if (verb == u"accept") {
+                form_->acceptSelection();
+            } else if (verb == u"rowclick" || verb == u"rowdclick") {
+                QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, cellCentre(row, 0));
+                if (verb == u"rowdclick") {
+                    QTest::mouseDClick(table()->viewport(), Qt::LeftButton, {}, cellCentre(row, 0));
+                }
+            } else if (verb == u"picked") {
+                run().SelectedItemID = a.value(0);
+            } else {
+                out += state(a.value(0));
+            }
+        });
+    ExpectGolden("lookup/form_accept.txt", out);
 
     // F1 and the help button open the lookup topic.
     open();

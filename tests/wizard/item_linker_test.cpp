@@ -1,5 +1,4 @@
 #include "wizard/item_linker.h"
-#include "db/sqlite_engine.h"
 #include "tests/wizard/wizard_world.h"
 #include "wizard/creation_log.h"
 
@@ -8,72 +7,33 @@
 namespace qv::test {
 namespace {
 
-// The embedded engine, except that it refuses inserts into the inventory table while asked to,
-// as a server does when a row breaks one of its rules.
-class RefusingEngine final : public db::Engine {
-public:
-    RefusingEngine(const QString& folder, const bool& refuse) : inner_(folder), refuse_(refuse) {}
-
-    bool connect(const db::ConnectParams& p, db::DbError& e) override {
-        return inner_.connect(p, e);
-    }
-    bool isOpen() const override { return inner_.isOpen(); }
-    void close() override { inner_.close(); }
-    std::optional<std::int64_t> execute(const QString& sql, db::DbError& e) override {
-        if (refuse_ && sql.startsWith("INSERT INTO invt", Qt::CaseInsensitive)) {
-            e.number = 2627;
-            e.description = "Violation of UNIQUE KEY constraint.";
-            return std::nullopt;
-        }
-        return inner_.execute(sql, e);
-    }
-    std::unique_ptr<db::RowSet> openRowSet(const QString& sql, db::DbError& e) override {
-        return inner_.openRowSet(sql, e);
-    }
-    int serverStatus(const db::ConnectParams& p) override { return inner_.serverStatus(p); }
-    std::optional<QStringList> databases(const db::ConnectParams& p, db::DbError& e) override {
-        return inner_.databases(p, e);
-    }
-    std::optional<QStringList> tables(db::DbError& e) override { return inner_.tables(e); }
-    bool beginTransaction(db::DbError& e) override { return inner_.beginTransaction(e); }
-    bool commit(db::DbError& e) override { return inner_.commit(e); }
-    bool rollback(db::DbError& e) override { return inner_.rollback(e); }
-
-private:
-    db::SqliteEngine inner_;
-    const bool& refuse_;
-};
-
+// The item's row is refused (another workstation took its S/L code meanwhile): the UPC row
+// written with it goes back too, and the save can be tried again.
 TEST(SaveLinkedItem, ARefusedItemTakesItsUpcRowBack) {
     WizardWorld w;
-    bool refuse = false;
-    std::unique_ptr<db::RecordLayer> layer = w.fx.makeLayer([&refuse](const QString& folder) {
-        return std::make_unique<RefusingEngine>(folder, refuse);
-    });
-    ASSERT_TRUE(layer->OpenAllTables() && layer->OpenDataTables());
-    WizardContext ctx = w.contextOver(*layer);
     w.startWithRoot();
-    ctx.startRecordNum = WizardWorld::kRootRecordNum;
     w.sb.boxes.expect(QString(), BoxAnswer::No);  // the case UPC is not scanned
     w.script.on("FrmBreakDown", BreakDownStep(true, {true, true, false}))
         .on("FrmPackQty", QuantityStep("Enter Number of Packs in the Case", "12"));
-    FrmMain f(ctx);
+    FrmMain f(w.ctx);
     f.FormLoad();
     f.CmdLink(0)->click();
     f.Text1(1)->setText("HARBOUR LAGER 6 X 330ML");
     f.Text1(3)->setText("9412345000026");
     f.Text1(4)->setText("12.99");
 
-    refuse = true;
+    db::RecordLayer& other = w.checker();
+    other.Inventory = Inventory("SL=5000002 | ItemID=TAKEN | RecordNum=999");
+    ASSERT_TRUE(other.RecordOp(db::kInventoryTable, db::op::Insert, 0));
     w.sb.boxes.expect("Record not saved");
     f.CmdLink(2)->click();
     EXPECT_TRUE(w.sb.boxes.allAnswered());
     EXPECT_EQ(w.sb.boxes.shown().back().style, box::Ok);
-    EXPECT_FALSE(w.linkedRows().contains("RecordNum=101"));
+    EXPECT_FALSE(w.linkedRows().contains("InvUID=101"));
     EXPECT_TRUE(f.CmdLink(2)->isEnabled());
 
-    refuse = false;  // the user tries again
-    f.CmdLink(2)->click();
+    ASSERT_EQ(other.ExecuteSql("DELETE FROM invt1 WHERE RecordNum = 999"), 1);
+    f.CmdLink(2)->click();  // the user tries again
     const QString rows = w.linkedRows();
     EXPECT_TRUE(rows.contains("SL=5000002 | ")) << rows.toStdString();
     EXPECT_TRUE(rows.contains("UPC SL=5000002 | UPC=9412345000026 | POLL=Y | InvUID=101\n"));

@@ -353,20 +353,5 @@ TEST_F(MainFormPack, CaseUpcScannedGivesTheItemTheCaseCode) {
     EXPECT_FALSE(w.linkedRows().contains("InvUID=102"));
 }
 
-TEST(MainFormModal, ShowMainFormRunsModallyAndReturnsOnEscExit) {
-    WizardWorld w;
-    w.startWithRoot();
-    w.ctx.showModal = ExecModal;
-    w.sb.boxes.expect(QString());  // one unit only
-    ModalDriver driver;
-    driver
-        .on("FrmBreakDown", [](QWidget* d) { QTest::keyClick(d, Qt::Key_F10); })  // "Case" only
-        .on("FrmMain", [](QWidget* d) { QTest::keyClick(d, Qt::Key_Escape); });
-    ShowMainForm(w.ctx);
-    EXPECT_TRUE(driver.done());
-    EXPECT_TRUE(w.sb.boxes.allAnswered());
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-}
-
 }  // namespace
 }  // namespace qv::test
