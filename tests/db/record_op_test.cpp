@@ -6,6 +6,7 @@
 #include "tests/db/db_test_util.h"
 #include "tests/support/data_files.h"
 #include "tests/support/db_fixture.h"
+#include "tests/support/record_steps.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -25,21 +26,26 @@ protected:
 
     RecordLayer& db() { return *fx.layer; }
 
-    // Runs an operation and describes it: found or not, the statement sent (or given back),
-    // the record buffer's S/L code and record number, and the current row's record number.
-    QString step(const char* label, int table, std::int16_t code, std::int16_t key,
-                 bool direct = false, QString sql = {}) {
-        const bool found = db().RecordOp(table, code, key, direct, false, sql);
-        const QString statement = sql.isEmpty() ? db().LastStatement() : sql;
+    // Describes an operation: found or not, the statement sent (or given back), the record
+    // buffer's S/L code and record number, and the current row's record number.
+    QString describe(const QString& label, int table, bool found, const QString& statement) {
         const bool upc = table == kUpcTable;
-        return QString::fromLatin1(label) +
-               (found ? QStringLiteral(": found | ") : QStringLiteral(": none | ")) + statement +
-               QStringLiteral(" | buffer ") +
+        return label + (found ? QStringLiteral(": found | ") : QStringLiteral(": none | ")) +
+               statement + QStringLiteral(" | buffer ") +
                (upc ? db().Upc.SL.str() + u'/' + db().Upc.UPC.rtrimmed()
                     : db().Inventory.SL.str()) +
                QStringLiteral(" #") +
                QString::number(upc ? db().Upc.InvUID : db().Inventory.RecordNum) +
                QStringLiteral(" | row #") + db().FieldValue(table, upc ? 4 : 40).toText() + u'\n';
+    }
+    QString steps(const char* relative,
+                  const std::function<void(const QString&, const QStringList&)>& custom = {}) {
+        return test::RunRecordSteps(
+            db(), relative,
+            [this](const QString& l, int t, bool f, const QString& s) {
+                return describe(l, t, f, s);
+            },
+            custom);
     }
 
     std::string why() {
@@ -51,16 +57,6 @@ protected:
     void goTo(std::int32_t recordNum) {
         db().Inventory.RecordNum = recordNum;
         ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0)) << why();
-    }
-
-    bool insertItem(const QString& sl, const QString& itemId, const QString& description,
-                    std::int32_t recordNum) {
-        db().Inventory = InventoryRecord();
-        db().Inventory.SL = sl;
-        db().Inventory.ItemID = itemId;
-        db().Inventory.Description = description;
-        db().Inventory.RecordNum = recordNum;
-        return db().RecordOp(kInventoryTable, op::Insert, 0);
     }
 
     qv::test::Sandbox sandbox;
@@ -75,73 +71,12 @@ protected:
 // --- reads ------------------------------------------------------------------------------------
 
 TEST_F(RecordOpTest, ReadsSendTheStatementsOfTheirGoldenText) {
-    auto& r = db().Inventory;
-    QString out;
-    // Keyed reads: every segment compared, ordered on the first, item codes through ltrim,
-    // "<" and "<=" read backwards; a failed read keeps the buffer and resets the row.
-    r.ItemID = QStringLiteral("ABC");
-    out += step("equal on key 2", kInventoryTable, op::GetEqual, 2);
-    r.Description = QStringLiteral("ABC");
-    r.SL = QStringLiteral("A1");
-    out += step(">= on key 3", kInventoryTable, op::GetGreaterOrEqual, 3);
-    r.SL = QStringLiteral("10000005");
-    out += step("<= on key 1", kInventoryTable, op::GetLessOrEqual, 1);
-    goTo(20);
-    r.SL = QStringLiteral("ZZZZZZZZ");
-    out += step("failed equal", kInventoryTable, op::GetEqual, 1);
-    r.Description = QStringLiteral("O'BRIEN, JOE");
-    out += step("apostrophe and comma", kInventoryTable, op::GetEqual, 3);
-    r.ItemID = QStringLiteral("  hb-000002");
-    out += step("typed with leading blanks", kInventoryTable, op::GetEqual, 2);
-
-    // A given statement is used as it is, " DESC" appended for "<" and "<=", the key unread;
-    // in direct mode it is read into the current row and not the buffer.
-    out += step("given <=", kInventoryTable, op::GetLessOrEqual, 1, false,
-                "SELECT TOP 1 * FROM invt1 WHERE SL<='10000003' ORDER BY SL");
-    out += step("given =", kInventoryTable, op::GetEqual, 0, false,
-                "SELECT TOP 1 * FROM invt1 WHERE RecordNum = 20");
-    out += step("direct given <=", kInventoryTable, op::GetLessOrEqual, 2, true,
-                "SELECT TOP 1 * FROM invt1 WHERE SL<='10000005' ORDER BY SL");
-    out += step("direct given none", kInventoryTable, op::GetGreater, 0, true,
-                "SELECT TOP 1 * FROM invt1 WHERE SL>'ZZZ'");
-    // Direct without a statement: the current row's column (by ordinal) against itself.
-    out += step("first on key 1", kInventoryTable, op::GetFirst, 1);
-    db().SetFieldValue(kInventoryTable, 0, Value::text(QStringLiteral("10000007")));
-    out += step("direct > on column 0", kInventoryTable, op::GetGreater, 0, true);
-    db().SetFieldValue(kInventoryTable, 2, Value::text(QStringLiteral("O'NEILL")));
-    out += step("direct <= on column 2", kInventoryTable, op::GetLessOrEqual, 2, true);
-    r.SL = QStringLiteral("10000004");
-    db().KeyFromRecord = true;
-    out += step("direct with the key from the record", kInventoryTable, op::GetEqual, 1, true);
-    db().KeyFromRecord = false;
-
-    // First and last order by every segment; key -1 is the physical order.
-    out += step("last2 physical", kInventoryTable, op::GetLast2, kPhysicalOrder);
-    out += step("first physical", kInventoryTable, op::GetFirst, kPhysicalOrder);
-    out += step("first on key 3", kInventoryTable, op::GetFirst, 3);
-    out += step("last on key 3", kInventoryTable, op::GetLast, 3);
-
-    // Stepping: one segment compares it; two count the first value's rows.
-    r.SL = QStringLiteral("10000003");
-    out += step("next on key 1", kInventoryTable, op::GetNext, 1);
-    out += step("previous on key 1", kInventoryTable, op::GetPrevious, 1);
-    r.Description = QStringLiteral("KIWI LAGER");
-    r.SL = QStringLiteral("10000000");
-    out += step("next on key 3", kInventoryTable, op::GetNext, 3);
-    r.Description = QStringLiteral("KIWI LAGER");
-    r.SL = QStringLiteral("10000000");
-    out += step("previous2 on key 3", kInventoryTable, op::GetPrevious2, 3);
-
-    // Whole statements; a malformed one fails and keeps the current row.
-    out += step("by SQL", kInventoryTable, op::BySQL, 0, false,
-                "SELECT * FROM invt1 WHERE Description like '%STOUT%' And status <> 'D' "
-                "Order BY SL");
-    EXPECT_EQ(db().CurrentRow(kInventoryTable)->recordCount(), 8);
-    goTo(21);
-    out += step("malformed", kInventoryTable, op::BySQL, 0, false,
-                "SELECT TOP 1 * FROM invt1 WHERE SL = 'unterminated");
-    EXPECT_TRUE(db().LastError().isSet());
-    test::ExpectGolden("db/record_op_reads.txt", out);
+    test::ExpectGolden(
+        "db/record_op_reads.txt",
+        steps("db/record_op_reads.steps", [this](const QString&, const QStringList& a) {
+            EXPECT_EQ(db().CurrentRow(kInventoryTable)->recordCount(), a[0].toInt());
+        }));
+    EXPECT_TRUE(db().LastError().isSet());  // of the malformed statement
 
     // Codes without server work answer true and touch nothing; unknown tables are refused.
     const InventoryRecord before = db().Inventory;
@@ -158,34 +93,16 @@ TEST_F(RecordOpTest, ReadsSendTheStatementsOfTheirGoldenText) {
 }
 
 TEST_F(RecordOpTest, KeysOfRowsAddedByHandStepAndFindTheirRows) {
-    QString out;
-    // A code stored with leading blanks is found by the code typed without them.
-    ASSERT_TRUE(insertItem("LB1", "   LEADING", "LEADING BLANKS", 500));
-    db().Inventory = InventoryRecord();
-    db().Inventory.ItemID = QStringLiteral("LEADING");
-    out += step("leading blanks", kInventoryTable, op::GetEqual, 2);
-    // Descriptions held by one item each, except "DUP": stepping on key 3 moves on.
-    ASSERT_TRUE(insertItem("D1", "D1", "DUP", 601));
-    ASSERT_TRUE(insertItem("D2", "D2", "DUP", 602));
-    ASSERT_TRUE(insertItem("D0", "D0", "DUO", 600));
-    db().Inventory.Description = QStringLiteral("DUO");
-    db().Inventory.SL = QStringLiteral("D0");
-    for (std::int16_t code : {op::GetNext, op::GetNext, op::GetNext, op::GetPrevious,
-                              op::GetPrevious, op::GetPrevious}) {
-        out += step(code == op::GetNext ? "next on key 3" : "previous on key 3", kInventoryTable,
-                    code, 3);
-    }
-    // No table has a key of three segments; one loaded by hand shows the form.
-    ASSERT_TRUE(insertItem("T1", "T1", "TRIO", 801));
-    ASSERT_TRUE(insertItem("T2", "T2", "TRIO", 802));
-    db().Keys.ordinal[0] = 2;
-    db().Keys.ordinal[1] = 0;
-    db().Keys.ordinal[2] = 40;
-    db().Keys.value[0] = Value::text(QStringLiteral("TRIO"));
-    db().Keys.value[1] = Value::text(QStringLiteral("T1"));
-    db().Keys.value[2] = Value::integer(801);
-    db().Slot(kInventoryTable)->segmentCount = 3;
-    out += step("next on three segments", kInventoryTable, op::GetNext, 99);  // 99 loads nothing
+    const QString out =
+        steps("db/record_op_added_keys.steps", [this](const QString&, const QStringList&) {
+            db().Keys.ordinal[0] = 2;
+            db().Keys.ordinal[1] = 0;
+            db().Keys.ordinal[2] = 40;
+            db().Keys.value[0] = Value::text(QStringLiteral("TRIO"));
+            db().Keys.value[1] = Value::text(QStringLiteral("T1"));
+            db().Keys.value[2] = Value::integer(801);
+            db().Slot(kInventoryTable)->segmentCount = 3;
+        });
     test::ExpectGolden("db/record_op_added_keys.txt", out);
 }
 
@@ -249,14 +166,7 @@ TEST_F(RecordOpTest, WalksVisitEveryRowOnceInKeyOrderBothWays) {
         db().Upc.UPC = QString::fromLatin1(code);
         ASSERT_TRUE(db().RecordOp(kUpcTable, op::Insert, 0));
     }
-    db().Upc = UpcRecord();
-    db().Upc.SL = QStringLiteral("10000002");
-    db().Upc.UPC = QStringLiteral("100");
-    QString out = step("UPC equal on key 1", kUpcTable, op::GetEqual, 1);
-    for (int i = 0; i < 3; ++i) {
-        out += step("UPC next on key 1", kUpcTable, op::GetNext, 1);
-    }
-    test::ExpectGolden("db/record_op_upc_walk.txt", out);
+    test::ExpectGolden("db/record_op_upc_walk.txt", steps("db/record_op_upc_walk.steps"));
 }
 
 TEST_F(RecordOpTest, NumbersThatAreNotNumbersReadAsZeroAndTextIntoANumberIsRefusedWhole) {

@@ -40,6 +40,7 @@
 #include "tests/db/engine_test_support.h"
 #include "tests/support/data_files.h"
 #include "tests/support/db_fixture.h"
+#include "tests/support/record_steps.h"
 #include "tests/support/record_text.h"
 #include "tests/support/sandbox.h"
 
@@ -465,14 +466,6 @@ protected:
             .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     }
 
-    // Runs a read and describes it: found or not, and the record it leaves in the buffer.
-    QString read(const char* label, int table, std::int16_t code, std::int16_t key) {
-        const bool found = db().RecordOp(table, code, key);
-        return QString::fromLatin1(label) + (found ? QStringLiteral(": ") : QStringLiteral(": none, ")) +
-               (table == kUpcTable ? test::RecordText(db().Upc) : test::RecordText(db().Inventory)) +
-               u'\n';
-    }
-
     qv::test::Sandbox sandbox_;
     RunValues run_;
     clsINI_Services ini_{sandbox_.fs, sandbox_.boxes};
@@ -515,65 +508,31 @@ TEST_F(SqlServerRecordLayer, StartUpOpensTheScratchStoreOnTheServer) {
 }
 
 TEST_F(SqlServerRecordLayer, KeyedReadsFirstLastAndWritesGiveTheRowsOfTheGoldenText) {
-    QString out;
-    auto& r = db().Inventory;
-    // Get Equal on every key reads the whole item; item codes compare without regard to case
-    // and without leading blanks; a key nobody has leaves the buffer as it was.
-    r = InventoryRecord();
-    r.RecordNum = 18;
-    out += read("equal on key 0 (record 18)", kInventoryTable, op::GetEqual, 0);
-    r.SL = DbFixture::Item(12).SL.str();
-    out += read("equal on key 1", kInventoryTable, op::GetEqual, 1);
-    r.ItemID = DbFixture::Item(5).ItemID.str().toLower();
-    out += read("equal on key 2, lower case", kInventoryTable, op::GetEqual, 2);
-    r.ItemID = QStringLiteral("  ") + DbFixture::Item(2).ItemID.str();
-    out += read("equal on key 2, typed with blanks", kInventoryTable, op::GetEqual, 2);
-    r.Description = DbFixture::Item(0).Description.str();
-    r.SL = QStringLiteral("30000001");
-    out += read("equal on key 3", kInventoryTable, op::GetEqual, 3);
-    r.SL = QStringLiteral("99999999");
-    out += read("equal on key 1, nobody's", kInventoryTable, op::GetEqual, 1);
-    db().Upc.UPC = DbFixture::UpcCode(9);
-    out += read("UPC equal on key 2", kUpcTable, op::GetEqual, 2);
-    // First and last on keys; key -1 is the physical order (the clustered index on the server,
-    // insertion order in the embedded engine: record 11 first either way).
-    for (const std::int16_t key : {std::int16_t{1}, kPhysicalOrder}) {
-        out += read("first", kInventoryTable, op::GetFirst, key);
-        out += read("last", kInventoryTable, op::GetLast, key);
-    }
-    out += QStringLiteral("next record number %1\n").arg(db().NextRecordNumber());
-    out += read("UPC last on key 2", kUpcTable, op::GetLast, 2);
-    // A code stored with leading blanks is found by key 2.
-    r = DbFixture::Item(60);
-    r.SL = QStringLiteral("LB000001");
-    r.ItemID = QStringLiteral("   LEADING");
-    r.RecordNum = 600;
-    EXPECT_TRUE(db().RecordOp(kInventoryTable, op::Insert, 0)) << S(db().LastError().description);
-    r = InventoryRecord();
-    r.ItemID = QStringLiteral("LEADING");
-    out += read("equal on key 2, stored with blanks", kInventoryTable, op::GetEqual, 2);
-    // An update writes the buffer over the current row, seen so from another connection.
-    r.SL = DbFixture::Item(3).SL.str();
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 1));
-    r.Description = QStringLiteral("KIWI CIDER SPECIAL");
-    r.FlgQZV = QStringLiteral("R");
-    r.QZV1 = 120;
-    r.QtyOnHand = 7.5f;
-    r.Price = Currency::fromScaled(123456);
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Update, 1)) << S(db().LastError().description);
-    for (int num : {14, 15}) {
-        ASSERT_TRUE(second().GetInventoryByRecordNum(num));
-        out += QStringLiteral("seen from a second connection: ") + test::RecordText(second().Inventory) +
-               u'\n';
-    }
+    QString out = test::RunRecordSteps(
+        db(), "db/server_record_layer.steps",
+        [this](const QString& label, int table, bool found, const QString&) {
+            return label + (found ? QStringLiteral(": ") : QStringLiteral(": none, ")) +
+                   (table == kUpcTable ? test::RecordText(db().Upc)
+                                       : test::RecordText(db().Inventory)) +
+                   u'\n';
+        },
+        [&](const QString& verb, const QStringList& a) {
+            if (verb == u"nextnumber") {
+                out += QStringLiteral("next record number %1\n").arg(db().NextRecordNumber());
+                return;
+            }
+            ASSERT_TRUE(second().GetInventoryByRecordNum(a[0].toInt()));
+            out += QStringLiteral("seen from a second connection: ") +
+                   test::RecordText(second().Inventory) + u'\n';
+        });
     out.replace(inventoryTable(), QStringLiteral("invt<store>"));
     test::ExpectGolden("db/server_record_layer.txt", out);
 }
 
 // Walks the inventory on a key from its first row to its last and back.
 void WalkBothWays(RecordLayer& db, std::int16_t key, const std::vector<int>& expected) {
-    for (const auto& [start, step] : {std::pair{op::GetFirst, op::GetNext},
-                                      std::pair{op::GetLast, op::GetPrevious}}) {
+    for (const auto& [start, step] :
+         {std::pair{op::GetFirst, op::GetNext}, std::pair{op::GetLast, op::GetPrevious}}) {
         std::vector<int> seen;
         ASSERT_TRUE(db.RecordOp(kInventoryTable, start, key)) << S(db.LastError().description);
         do {

@@ -255,58 +255,19 @@ TEST_F(QueryPlanTest, KeyedSteppingFirstAndLastReadsOfEveryKeyUseAnIndex) {
 }
 
 TEST_F(QueryPlanTest, OtherReadShapesSeekAndItemCodesUseTheLtrimIndexes) {
-    const Row& r = (*items_)[1501];
-    // Key values with trailing blanks and in another case find the same rows.
-    read(QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE Description='%1   ' AND SL='%2' ORDER BY "
-                        "Description")
-             .arg(r["description"].toLower(), r["sl"]),
-         "invt1", Rule::Seek);
-    // Stepping past a first segment held by one row moves to the next value.
-    exec(QStringLiteral("UPDATE invt1 SET Description = 'ZZ only one' WHERE SL = '10000021'"));
-    read(steppingStatement("invt1", kInventoryKeys[3], {"ZZ only one", "10000021"}, ">"), "invt1",
-         Rule::Seek);
-    exec(QStringLiteral("UPDATE invt1 SET Description = 'desc 007' WHERE SL = '10000021'"));
-    // By record number, code and department; the highest record number.
-    read("SELECT * from invt1 WHERE recordnum = 2511", "invt1", Rule::Seek);
-    read("SELECT * from invt1 WHERE SL = '10007500'", "invt1", Rule::Seek);
-    read("SELECT * FROM invt1 WHERE DeptCode = 'd3'", "invt1", Rule::Seek);
-    read("SELECT top 1 * from invt1 ORDER BY RecordNum DESC", "invt1", Rule::OrderedWalk);
-    // Direct single-column reads.
-    for (const QString& op : kOps) {
-        read(QStringLiteral("SELECT TOP 1 * FROM invt1 WHERE Description%1'%2'")
-                     .arg(op, (*items_)[1234]["description"]) +
-                 (op.startsWith(u'<') ? QStringLiteral(" ORDER BY Description DESC") : QString()),
-             "invt1", Rule::Seek);
-    }
-    // UPC prefixes as the lookup types them, and the first code of all.
-    for (const char* prefix : {"4000000", "40000010", "400000012349", "4000000209", "5"}) {
-        read(QStringLiteral("SELECT TOP 1 * FROM UPC1 WHERE LEFT(upc,%1)='%2' order by UPC")
-                 .arg(qstrlen(prefix))
-                 .arg(QString::fromLatin1(prefix)),
-             "UPC1", Rule::Seek);
-    }
-    read("SELECT TOP 1 * FROM UPC1 WHERE ltrim(upc) > ' ' order by UPC", "UPC1", Rule::OrderedWalk);
-    // Item codes read, stepped and started through ltrim(ItemID): their companion indexes.
-    for (const QString& code : {QStringLiteral("ITEM00000"), QStringLiteral("item01500")}) {
-        for (const QString& sql :
-             {"SELECT TOP 1 * FROM invt1 WHERE ltrim(ItemID)='" + code + "' ORDER BY ltrim(ItemID)",
-              "SELECT TOP 1 * FROM invt1 WHERE ltrim(ItemID)<='" + code +
-                  "' ORDER BY ltrim(ItemID) DESC"}) {
-            expectIndex(sql, QStringLiteral("invt1__idx_2__ltrim"));
-            read(sql, "invt1", Rule::Seek);
+    for (const test::Case& c : test::Cases("db/query_plan_other_reads.cases")) {
+        SCOPED_TRACE(c.where());
+        const QString verb = c.text(0);
+        if (verb == u"exec") {
+            exec(c.text(2));
+            continue;
         }
-    }
-    for (const auto& [key, index] :
-         {std::pair{2, "invt1__idx_2__ltrim"}, std::pair{7, "invt1__idx_6__ltrim"},
-          std::pair{8, "invt1__idx_8__ltrim"}}) {
-        const QStringList& cols = kInventoryKeys[key];
-        for (const QString& cmp : {QStringLiteral(">"), QStringLiteral("<")}) {
-            expectIndex(steppingStatement("invt1", cols, keyValues((*items_)[700], cols), cmp),
-                        index);
+        if (c.has(3)) {
+            expectIndex(c.text(2), c.text(3));
         }
-        expectIndex("SELECT TOP 1 * FROM invt1 ORDER BY " +
-                        cols.join(u',').replace("ItemID", "ltrim(ItemID)"),
-                    index);
+        if (verb != u"index") {
+            read(c.text(2), c.text(1), verb == u"seek" ? Rule::Seek : Rule::OrderedWalk);
+        }
     }
     test::ExpectGolden("db/query_plan_other_reads.txt", transcript_);
 }

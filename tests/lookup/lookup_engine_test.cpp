@@ -66,13 +66,11 @@ protected:
         };
     }
 
-    // Runs a step and describes what it leaves: the messages it showed, the session's state
-    // and the page, the selected row marked.
-    QString step(const QString& label, const std::function<void()>& act) {
-        const std::size_t shown = sandbox_->boxes.shown().size();
-        act();
+    // What a step left: the messages shown since `mark`, the session's state and the page,
+    // the selected row marked.
+    QString state(const QString& label, std::size_t mark) {
         QString out = QStringLiteral("--- ") + label + u'\n';
-        for (std::size_t i = shown; i < sandbox_->boxes.shown().size(); ++i) {
+        for (std::size_t i = mark; i < sandbox_->boxes.shown().size(); ++i) {
             const ShownBox& b = sandbox_->boxes.shown()[i];
             out += QStringLiteral("box [%1] %2\n").arg(b.title, b.text);
         }
@@ -95,14 +93,71 @@ protected:
         }
         return out;
     }
-    QString position(const QString& typed) {
-        return step(QStringLiteral("typed \"%1\"").arg(typed), [&] {
-            session().searchText.clear();
-            engine().SearchPosition(typed);
-        });
-    }
-    QString page(int code, const char* label) {
-        return step(QString::fromLatin1(label), [&] { engine().PageLookup(code); });
+    // Runs the engine steps of a table in tests/data/lookup and returns their transcript:
+    //   fill, page CODE, pages CODE n, position TEXT, search TEXT (as typed, not cleared first),
+    //   sort COLUMN, wildcard TEXT, wildcardbox y/n, listend, run TEXT, nofield, tax [RATES]
+    // and snap LABEL. A step with a label cell is shown on its own; "+" makes it part of the
+    // next snap; without one, what it shows is left out.
+    QString runSteps(const QString& relative) {
+        QString out;
+        std::size_t mark = sandbox_->boxes.shown().size();
+        for (const Case& c : Cases(relative)) {
+            SCOPED_TRACE(c.where());
+            const QString verb = c.text(0);
+            const QString arg = c.text(1);
+            const std::int16_t code = static_cast<std::int16_t>(
+                QStringList{"RowUp", "PageUp", "PageDown", "RowDown"}.indexOf(arg));
+            const bool bare = verb == u"fill" || verb == u"snap";
+            QString label = verb == u"pages" ? QString() : c.text(bare ? 1 : 2);
+            if (verb == u"position") {
+                label = QStringLiteral("typed \"%1\"").arg(arg);
+                session().searchText.clear();
+                engine().SearchPosition(arg);
+            } else if (verb == u"wildcard") {
+                label = c.has(2) ? label : QStringLiteral("wildcard \"%1\"").arg(arg);
+                engine().WildcardSearch(arg);
+            } else if (verb == u"fill") {
+                engine().FirstFill();
+            } else if (verb == u"page" || verb == u"pages") {
+                for (int i = 0; i < (verb == u"pages" ? c.num(2) : 1); ++i) {
+                    engine().PageLookup(code);
+                }
+            } else if (verb == u"search") {
+                engine().SearchPosition(arg);
+            } else if (verb == u"sort") {
+                engine().SetSortColumn(arg.toInt());
+            } else if (verb == u"wildcardbox") {
+                session().wildcardOn = arg == u"y";
+            } else if (verb == u"listend") {
+                for (int i = 0; i < 20 && grid().Row() != session().listRows; ++i) {
+                    engine().PageLookup(paging::PageDown);
+                }
+            } else if (verb == u"run") {
+                engine().RunSearch(arg);
+            } else if (verb == u"nofield") {
+                session().sortFieldName.clear();
+            } else if (verb == u"tax") {
+                rig().country.IncludeTaxInPrice = true;
+                if (c.has(1)) {
+                    CommonRates rates;
+                    for (int i = 0; i < c.list(1).size(); ++i) {
+                        rates.TaxRate[i] = c.list(1)[i].toFloat();
+                    }
+                    rig().country.setRates(rates);
+                }
+                engine().SetUpInventoryColumns();
+            } else {
+                EXPECT_EQ(verb, "snap");
+            }
+            if (label == u"+") {
+                continue;
+            }
+            if (!label.isEmpty()) {
+                out += state(label, mark);
+            }
+            mark = sandbox_->boxes.shown().size();
+        }
+        return out;
     }
 
     std::unique_ptr<LookupRig> rig_;
@@ -220,57 +275,7 @@ TEST_F(LookupEngineTest, RowUpWalksBackToTheTopAndSaysSo) {
 // --- single steps, positions and searches ------------------------------------------------------
 
 TEST_F(LookupEngineTest, StepsPositionsAndSearchesLeaveThePagesOfTheirGoldenText) {
-    QString out = step("first fill", [&] { engine().FirstFill(); });
-    for (int i = 0; i < 13; ++i) {
-        engine().PageLookup(paging::RowDown);
-    }
-    out += page(paging::RowDown, "row down at the page boundary shifts the page by one");
-    out += page(paging::PageDown, "page down");
-    out += page(paging::PageUp, "page up");
-    out += page(paging::PageUp, "page up reaches the start");
-    out += page(paging::PageUp, "page up at the top");
-    out += page(paging::RowDown, "row down");
-    out += page(paging::RowUp, "row up from the second row");
-    out += page(paging::RowUp, "row up on the first row");
-    out += position(byDescription().at(5));
-    out += page(paging::PageUp, "page up near the start fills from the first item");
-    out += position("ZZZ");
-    out += page(paging::RowDown, "row down at the end");
-    out += page(paging::PageDown, "page down at the end");
-    // Keys compact ", " and doubled blanks in a description with an apostrophe; paging must
-    // still step over the stored text exactly.
-    out += position("BEN & JERRY'S");
-    out += page(paging::PageDown, "page down");
-    out += page(paging::PageUp, "page up");
-    // Typed text: the first match, else the nearest item before (or the first after it when
-    // that starts with the letter typed).
-    for (const char* typed : {"kiwi lager", "KIWI L", "B", "Q"}) {
-        out += position(typed);
-    }
-    out += step("the same text typed again does not search again", [&] {
-        engine().SearchPosition("Q");
-        engine().PageLookup(paging::PageDown);
-        engine().SearchPosition("Q");
-    });
-    for (const auto& [column, typed] :
-         {std::pair{1, "EACH"}, std::pair{2, "123"}, std::pair{2, "10000010"},
-          std::pair{2, "1000001.0"}, std::pair{2, "~roa"}, std::pair{3, "A100"},
-          std::pair{3, "z7001"}, std::pair{3, "kw-000016"}, std::pair{5, "ICE"},
-          std::pair{7, "V900"}, std::pair{0, "SHORT CODE ITEM"}, std::pair{0, "AAA FIRST"}}) {
-        engine().SetSortColumn(column);
-        out += position(typed);
-    }
-    // "   Z7001" sorts by "Z7001", after the "ST-" codes, not first as its blanks would have it.
-    engine().SetSortColumn(3);
-    out += position("Z7");
-    out += page(paging::RowUp, "row up");
-    engine().SetSortColumn(5);
-    out += step("search button on departments", [&] {
-        engine().RunSearch("NOSUCH");
-        engine().RunSearch("ICE");
-    });
-    out += step("the department name column is display only", [&] { engine().SetSortColumn(6); });
-    ExpectGolden("lookup/engine_steps.txt", out);
+    ExpectGolden("lookup/engine_steps.txt", runSteps("lookup/engine_steps.steps"));
     EXPECT_EQ(store().db.run.InventorySearchBy, 5);
 }
 
@@ -285,73 +290,18 @@ TEST_F(LookupEngineTest, WildcardSearchesListEveryItemContainingTheTextLiterally
           std::pair{"[1]", "like '%[[]1]%' And"}}) {
         EXPECT_TRUE(engine().WildcardStatement(typed).contains(part)) << typed;
     }
-    QString out = step("first fill", [&] { engine().FirstFill(); });
-    session().wildcardOn = true;
-    // Apostrophes cannot break or widen the search; typed wildcards are searched for as
-    // themselves; without matches the page stays.
-    for (const char* typed : {"x' OR '1'='1", "JERRY'S", "50%", "N_T", "QQQZZZ", "GIN"}) {
-        out += step(QStringLiteral("wildcard \"%1\"").arg(typed),
-                    [&] { engine().WildcardSearch(typed); });
-    }
-    // A list is paged within itself; positioning returns to pages.
-    out += step("wildcard \"LAGER\"", [&] { engine().WildcardSearch("LAGER"); });
-    out += page(paging::RowUp, "row up");
-    out += page(paging::PageDown, "page down");
-    out += page(paging::RowDown, "row down");
-    for (int i = 0; i < 20 && grid().Row() != session().listRows; ++i) {
-        engine().PageLookup(paging::PageDown);
-    }
-    out += page(paging::RowDown, "row down at the end of the list");
-    session().wildcardOn = false;
-    out += position("OCEAN");
-
-    // Quantity and price are ordered by a statement: typing ticks the wildcard box, and the
-    // wildcard search refuses them and UPC codes.
     int ticked = 0;
     engine().wildcardTicked = [&] { ++ticked; };
-    engine().SetSortColumn(9);
-    out += position("12");
-    for (int column : {9, 8, 4}) {
-        engine().SetSortColumn(column);
-        out += step("wildcard on column " + QString::number(column),
-                    [&] { engine().WildcardSearch("1"); });
-    }
-    session().sortFieldName.clear();
-    out += step("wildcard without a field", [&] { engine().WildcardSearch("1"); });
-    rig().country.IncludeTaxInPrice = true;
-    engine().SetUpInventoryColumns();
-    engine().SetSortColumn(9);
-    out += step("search on prices with their tax", [&] { engine().RunSearch("1"); });
-    ExpectGolden("lookup/engine_wildcard.txt", out);
+    ExpectGolden("lookup/engine_wildcard.txt", runSteps("lookup/engine_wildcard.steps"));
     EXPECT_EQ(ticked, 1);
     EXPECT_EQ(session().orderFragment, " ORDER BY PriceIncTax");
     EXPECT_EQ(session().whereLow, " WHERE  status <=  ' ' ");
 }
 
-// --- UPC mode and prices -------------------------------------------------------------------------
-
 TEST_F(LookupEngineTest, SortedByUpcTheListFollowsTheUpcTableAndPricesIncludeTaxWhenSaid) {
-    ASSERT_TRUE(engine().SetSortColumn(4));
-    // "AAA FIRST" (its withdrawn code skipped) then the items in code order, without the
-    // deleted items 5 and 6.
-    QString out = step("first fill by UPC", [&] { engine().FirstFill(); });
-    out += page(paging::PageDown, "page down");
-    out += page(paging::PageUp, "page up");
-    out += position(DbFixture::UpcCode(123).left(10));
-    out += position(DbFixture::UpcCode(123));
-    out += position("99");  // past every code: the last one
-
-    engine().SetSortColumn(0);
-    rig().country.IncludeTaxInPrice = true;
-    CommonRates rates;
-    rates.TaxRate = {15.0f, 5.0f, 0, 0, 0};
-    rig().country.setRates(rates);
-    engine().SetUpInventoryColumns();
+    ExpectGolden("lookup/engine_upc_and_prices.txt",
+                 runSteps("lookup/engine_upc_and_prices.steps"));
     EXPECT_EQ(session().columns[9].fieldOrdinal, 32);
-    // No tax-inclusive price stored: the price plus its tax (code "A", 15%); stored ones as
-    // they are.
-    out += position("AAA FIRST");
-    ExpectGolden("lookup/engine_upc_and_prices.txt", out);
 }
 
 TEST(LookupUpcMode, NoUpcCodesAtAllIsSaid) {

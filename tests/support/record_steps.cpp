@@ -1,0 +1,93 @@
+#include "tests/support/record_steps.h"
+
+#include "tests/support/data_files.h"
+#include "tests/support/db_fixture.h"
+#include "tests/support/record_text.h"
+
+#include <gtest/gtest.h>
+#include <map>
+
+namespace qv::test {
+
+namespace {
+
+std::int16_t OperationCode(const QString& name) {
+    using namespace db::op;
+    static const std::map<QString, std::int16_t> codes = {{"Insert", Insert},
+                                                          {"Update", Update},
+                                                          {"Delete", Delete},
+                                                          {"GetEqual", GetEqual},
+                                                          {"GetNext", GetNext},
+                                                          {"GetPrevious", GetPrevious},
+                                                          {"GetGreater", GetGreater},
+                                                          {"GetGreaterOrEqual", GetGreaterOrEqual},
+                                                          {"GetLess", GetLess},
+                                                          {"GetLessOrEqual", GetLessOrEqual},
+                                                          {"GetFirst", GetFirst},
+                                                          {"GetLast", GetLast},
+                                                          {"GetFirst2", GetFirst2},
+                                                          {"GetLast2", GetLast2},
+                                                          {"GetPrevious2", GetPrevious2},
+                                                          {"BySQL", BySQL}};
+    const auto it = codes.find(name);
+    EXPECT_NE(it, codes.end()) << "no operation " << name.toStdString();
+    return it == codes.end() ? -99 : it->second;
+}
+
+int Table(const QString& name) {
+    return name == u"upc" ? db::kUpcTable : db::kInventoryTable;
+}
+
+}  // namespace
+
+QString RunRecordSteps(db::RecordLayer& layer, const QString& relative, const DescribeOp& describe,
+                       const std::function<void(const QString&, const QStringList&)>& custom) {
+    QString out;
+    for (const Case& c : Cases(relative)) {
+        SCOPED_TRACE(c.where());
+        const QString verb = c.text(0);
+        QStringList args;
+        for (int i = 1; i < static_cast<int>(c.cells.size()); ++i) {
+            args << c.text(i);
+        }
+        if (verb == u"clear" || verb == u"set") {
+            const bool upc = Table(c.text(1)) == db::kUpcTable;
+            if (verb == u"clear") {
+                upc ? void(layer.Upc = db::UpcRecord())
+                    : void(layer.Inventory = db::InventoryRecord());
+            }
+            const QString fields = args.mid(1).join(QStringLiteral(" | "));
+            upc ? void(layer.Upc = Upc(fields, layer.Upc))
+                : void(layer.Inventory = Inventory(fields, layer.Inventory));
+        } else if (verb == u"item") {
+            layer.Inventory = DbFixture::Item(c.text(1).toInt());
+        } else if (verb == u"goto") {
+            layer.Inventory.RecordNum = c.text(1).toInt();
+            EXPECT_TRUE(layer.RecordOp(db::kInventoryTable, db::op::GetEqual, 0))
+                << layer.LastError().description.toStdString();
+        } else if (verb == u"column") {
+            layer.SetFieldValue(db::kInventoryTable, c.text(1).toInt(), db::Value::text(c.text(2)));
+        } else if (verb == u"keyfromrecord") {
+            layer.KeyFromRecord = c.flag(1);
+        } else if (verb == u"op") {
+            QString statement = c.text(6);
+            const int table = Table(c.text(2));
+            const bool found = layer.RecordOp(table, OperationCode(c.text(3)),
+                                              static_cast<std::int16_t>(c.text(4).toInt()),
+                                              c.text(5) == u"direct", false, statement);
+            if (!c.has(1)) {
+                EXPECT_TRUE(found) << layer.LastError().description.toStdString();
+            } else {
+                out += describe(c.text(1), table, found,
+                                statement.isEmpty() ? layer.LastStatement() : statement);
+            }
+        } else if (custom) {
+            custom(verb, args);
+        } else {
+            ADD_FAILURE() << "no step " << verb.toStdString();
+        }
+    }
+    return out;
+}
+
+}  // namespace qv::test
