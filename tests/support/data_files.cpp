@@ -27,6 +27,14 @@ QStringList Case::list(int i, QChar separator) const {
     return text(i).isEmpty() ? QStringList() : text(i).split(separator);
 }
 
+QStringList Case::from(int i) const {
+    QStringList out;
+    for (; i < static_cast<int>(cells.size()); ++i) {
+        out << text(i);
+    }
+    return out;
+}
+
 namespace {
 
 int hexDigit(char c) {

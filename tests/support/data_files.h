@@ -42,6 +42,7 @@ struct Case {
     double real(int i) const { return bytes(i).trimmed().toDouble(); }
     bool flag(int i) const { return bytes(i) == "y"; }
     QStringList list(int i, QChar separator = u',') const;  // "" gives an empty list
+    QStringList from(int i) const;                          // the texts of cells i, i + 1, ...
 };
 
 std::vector<Case> Cases(const QString& relative);

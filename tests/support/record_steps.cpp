@@ -46,10 +46,7 @@ QString RunRecordSteps(db::RecordLayer& layer, const QString& relative, const De
     for (const Case& c : Cases(relative)) {
         SCOPED_TRACE(c.where());
         const QString verb = c.text(0);
-        QStringList args;
-        for (int i = 1; i < static_cast<int>(c.cells.size()); ++i) {
-            args << c.text(i);
-        }
+        const QStringList args = c.from(1);
         if (verb == u"clear" || verb == u"set") {
             const bool upc = Table(c.text(1)) == db::kUpcTable;
             if (verb == u"clear") {

@@ -15,10 +15,7 @@ void RunUiSteps(const std::function<QWidget*()>& window, const QString& relative
     for (const Case& c : Cases(relative)) {
         SCOPED_TRACE(c.where());
         const QString verb = c.text(0);
-        QStringList args;
-        for (int i = 1; i < static_cast<int>(c.cells.size()); ++i) {
-            args << c.text(i);
-        }
+        const QStringList args = c.from(1);
         // A bare "-" for the control (an absent cell) means the focused one.
         QWidget* w = c.has(1) ? window()->findChild<QWidget*>(args.value(0)) : Focused();
         if (verb == u"focus?") {
