@@ -3,7 +3,6 @@
 #include "tests/support/data_files.h"
 #include "tests/support/form_state.h"
 #include "tests/support/keys.h"
-#include "tests/support/modal_driver.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/shown_box.h"
 #include "tests/support/ui_steps.h"
@@ -122,6 +121,8 @@ TEST_F(PathBrowserTest, EveryStepShowsAndReturnsWhatTheGoldenTextSays) {
                              pickInTree(a.value(0));
                          } else if (verb == u"mkdir") {
                              sb.makeDir(a.value(0));
+                         } else if (verb == u"keys") {
+                             test::ShowForKeys(form);
                          } else if (verb == u"file") {
                              sb.writeFile(a.value(0), "");
                          } else if (verb == u"double-click") {  // the second file
@@ -161,32 +162,6 @@ TEST_F(PathBrowserTest, FileModeListsTheFilesOfThePattern) {
     test::ExpectGolden("datapath/browser_file_mode.txt", test::FormState(form));
     QTest::keyClick(&form, Qt::Key_F10);  // OK is off: nothing happens
     EXPECT_TRUE(form.isVisible());
-}
-
-TEST_F(PathBrowserTest, ShownModallyItReturnsWhenAccepted) {
-    sb.makeDir("C:\\KT");
-    form.BrowsePath = "C:\\KT";
-    test::ModalDriver driver;
-    driver.on("frmSMFILE_PATH", [](QWidget* w) { QTest::keyClick(w, Qt::Key_F10); });
-    EXPECT_EQ(form.exec(), QDialog::Accepted);
-    EXPECT_EQ(form.BrowsePath, "C:\\KT");
-}
-
-TEST_F(PathBrowserTest, TabReadsTheFormRowByRowInBothModes) {
-    sb.makeDir("C:\\KT");
-    sb.writeFile("C:\\KT\\VOR.INI", "");
-    form.SelectFile = true;
-    showFiles("C:\\KT", "*.INI");
-    test::ShowForKeys(form);
-    // The pattern box is only shown; Accept waits for a file.
-    test::ExpectTabCycle(form, "drvBrowse",
-                         {"drvBrowse", "dirBrowse", "fileBrowse", "cmdHelp", "cmdOkCancel_1"});
-    form.hide();
-    form.ShowFiles = false;
-    form.show();
-    test::ShowForKeys(form);
-    test::ExpectTabCycle(form, "drvBrowse",
-                         {"drvBrowse", "dirBrowse", "cmdHelp", "cmdOkCancel_0", "cmdOkCancel_1"});
 }
 
 }  // namespace

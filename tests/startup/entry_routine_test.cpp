@@ -1,14 +1,12 @@
 #include "startup/entry_routine.h"
 #include "startup/search_settings.h"
+#include "tests/support/data_files.h"
 #include "tests/support/sandbox.h"
-#include "tests/support/shown_box.h"
 
 #include <gtest/gtest.h>
 
 namespace qv {
 namespace {
-
-using test::BoxShown;
 
 class FakeGuard final : public InstanceGuard {
 public:
@@ -21,144 +19,79 @@ private:
     bool other_;
 };
 
-class EntryRoutineTest : public ::testing::Test {
-protected:
-    test::Sandbox sb;
-    Session session{sb.services};
-    QStringList calls;
-
-    // Start steps that record their calls; the two table steps succeed as asked.
-    StartSteps recordingSteps(bool allTables = true, bool dataTables = true) {
-        StartSteps steps;
-        steps.openAllTables = [this, allTables](Session&) {
-            calls << "openAllTables";
-            return allTables;
+TEST(EntryRoutine, EachStartEndsRunsItsStepsAndLeavesTheValuesOfTheGoldenText) {
+    const char* const ends[] = {"AlreadyRunning", "NoDataPath", "NoDatabase", "NoDataTables",
+                                "MainFormClosed"};
+    QString out;
+    for (const test::Case& c : test::Cases("startup/entry.cases")) {
+        test::Sandbox sb;
+        for (const QString& answer : c.list(6)) {
+            sb.boxes.expect(QString(), answer == u"y" ? BoxAnswer::Yes : BoxAnswer::No);
+        }
+        sb.boxes.answerUnexpected = true;
+        for (const QString& setting : c.list(2, u';')) {
+            sb.settings.saveSetting("VOR Settings", "DATABASE", setting.section(u'=', 0, 0),
+                                    setting.section(u'=', 1));
+        }
+        if (c.has(3)) {
+            sb.writeFile("C:\\KT\\VOR.INI", c.bytes(3));
+        }
+        for (const QString& folder : c.list(4, u';')) {
+            sb.makeDir(folder);
+        }
+        // Start steps that note their calls; the two table steps succeed as the case says.
+        QStringList calls;
+        const auto step = [&calls](const char* name, bool result) {
+            return [&calls, name, result](Session&) {
+                calls << name;
+                return result;
+            };
         };
-        steps.openDataTables = [this, dataTables](Session&) {
-            calls << "openDataTables";
-            return dataTables;
-        };
-        steps.commonRates = [this](Session&) {
-            calls << "commonRates";
-            return CommonRates{};
-        };
-        steps.showMainForm = [this](Session&) { calls << "showMainForm"; };
-        return steps;
+        StartSteps steps{step("openAllTables", c.list(5)[0] == u"y"),
+                         step("openDataTables", c.list(5)[1] == u"y"),
+                         [&calls](Session&) {
+                             calls << "commonRates";
+                             return CommonRates{};
+                         },
+                         [&calls](Session&) { calls << "showMainForm"; }};
+        Session session{sb.services};
+        FakeGuard guard(c.flag(1));
+        const StartEnd end = RunEntryRoutine(session, guard, c.text(0), steps);
+        const RunValues& v = session.values;
+        out += QStringLiteral("--- \"%1\"\n%2 | calls %3 | activations %4\n")
+                   .arg(c.text(0), QString::fromLatin1(ends[static_cast<int>(end)]),
+                        calls.join(u','), QString::number(guard.activations));
+        out +=
+            QStringLiteral(
+                "record %1 | item \"%2\" | user \"%3\" | data %4 | training %5 | "
+                "search by %6 | deposits \"%7\" | ini %8 | help %9\n")
+                .arg(QString::number(session.startRecordNum), v.SelectedItemID, v.UserID,
+                     v.DataPath, v.TrainingMode ? "yes" : "no",
+                     QString::number(v.InventorySearchBy), v.DepositDeptCode, session.gIni.File(),
+                     QString(session.helpFile).replace(sb.app.programFolder, "<program>"));
+        out += QStringLiteral("data path %1 | station %2 in %3 | stations %4\n")
+                   .arg(session.gDataPath.DataPath(), session.gDataPath.Station(),
+                        session.gDataPath.StationPath(),
+                        QString::number(session.gDataPath.MaxStations()));
+        out += sb.boxes.transcript();
+        EXPECT_TRUE(sb.boxes.allAnswered()) << c.where();
     }
-    StartEnd start(const QString& commandLine, const StartSteps& steps, bool otherCopy = false) {
-        FakeGuard guard(otherCopy);
-        const StartEnd end = RunEntryRoutine(session, guard, commandLine, steps);
-        activations = guard.activations;
-        return end;
-    }
-    void store(const char* key, const char* value) {
-        sb.settings.saveSetting("VOR Settings", "DATABASE", key, value);
-    }
-    int activations = 0;
-};
-
-TEST_F(EntryRoutineTest, ASecondCopyIsRefusedAndTheFirstIsWoken) {
-    sb.boxes.expect(
-        "Quorvaneis already running.\rThis Program Can Only Be Runing Once On This Machine");
-    EXPECT_EQ(start("UID=12", recordingSteps(), true), StartEnd::AlreadyRunning);
-    EXPECT_TRUE(BoxShown(sb.boxes, 0, box::Critical, "Quorvane"));
-    EXPECT_EQ(activations, 1);
-    EXPECT_TRUE(calls.isEmpty());
-    EXPECT_TRUE(session.values.SelectedItemID.isEmpty());  // the command line was not read
-}
-
-TEST_F(EntryRoutineTest, TheUsualStartRunsEveryStepInOrder) {
-    sb.writeFile("C:\\KT\\VOR.INI",
-                 "[Primary Search Fields]\r\nSearch for Inventory by:=Stock Locater\r\n"
-                 "[INVENTORY]\r\nDepartment Code used for Deposits and Returns=DEP\r\n");
-    store("DATAPATH", "C:\\KT\\");
-    EXPECT_EQ(start("UID=12 /USERID=ANN /PATH=C:\\ELSEWHERE", recordingSteps()),
-              StartEnd::MainFormClosed);
-    EXPECT_EQ(calls,
-              QStringList({"openAllTables", "openDataTables", "commonRates", "showMainForm"}));
-    EXPECT_EQ(session.startRecordNum, 12);
-    EXPECT_EQ(session.values.SelectedItemID, "12");
-    EXPECT_EQ(session.values.UserID, "ANN");
-    // "PATH=" other than the training folder gives way to the stored data folder.
-    EXPECT_EQ(session.values.DataPath, "C:\\KT");
-    EXPECT_FALSE(session.values.TrainingMode);
-    EXPECT_EQ(session.values.InventorySearchBy, 2);
-    EXPECT_EQ(session.values.DepositDeptCode, "DEP");
-    EXPECT_EQ(session.gIni.File(), "C:\\KT\\VOR.INI");
-    EXPECT_EQ(session.helpFile, sb.app.programFolder + "\\Hotkeys.chm");
-    EXPECT_EQ(session.gDataPath.MaxStations(), 50);
-    EXPECT_TRUE(sb.boxes.shown().empty());
-}
-
-TEST_F(EntryRoutineTest, TrainingModeUsesTheFolderAsTypedAndTheStoredStation) {
-    sb.makeDir("C:\\TRAINING");
-    store("STATION", "7");
-    EXPECT_EQ(start("PATH=c:\\training", recordingSteps()), StartEnd::MainFormClosed);
-    EXPECT_TRUE(session.values.TrainingMode);
-    EXPECT_EQ(session.gDataPath.DataPath(), "c:\\training");
-    EXPECT_EQ(session.gDataPath.StationPath(), "c:\\training");
-    EXPECT_EQ(session.gDataPath.Station(), "7");
-    EXPECT_EQ(session.values.DataPath, "c:\\training");
-    EXPECT_EQ(calls.size(), 4);
-}
-
-TEST_F(EntryRoutineTest, NoDataPathEndsTheStartAfterTheQuestion) {
-    sb.boxes.expect(
-        "A path to the VOR Data Files has not been defined\r\rDo you want to define it now?",
-        BoxAnswer::No);
-    EXPECT_EQ(start(QString(), recordingSteps()), StartEnd::NoDataPath);
-    EXPECT_TRUE(calls.isEmpty());
-    EXPECT_TRUE(sb.boxes.allAnswered());
-}
-
-TEST_F(EntryRoutineTest, AnUnreadableConfigurationIsReportedAndTheStartGoesOn) {
-    // Training folder that does not exist: the configuration file cannot be named.
-    sb.boxes.expect("Unable to open VOR Configuration Settings File, VOR.INI.");
-    EXPECT_EQ(start("PATH=C:\\TRAINING", recordingSteps()), StartEnd::MainFormClosed);
-    EXPECT_TRUE(BoxShown(sb.boxes, 0, box::Ok, "Error"));
-    EXPECT_EQ(session.values.InventorySearchBy, 0);
-    EXPECT_TRUE(session.values.DepositDeptCode.isEmpty());
-}
-
-TEST_F(EntryRoutineTest, AFailedDatabaseStepEndsTheStartBeforeTheMainForm) {
-    sb.makeDir("C:\\KT");
-    store("DATAPATH", "C:\\KT");
-    EXPECT_EQ(start(QString(), recordingSteps(false, true)), StartEnd::NoDatabase);
-    EXPECT_EQ(calls, QStringList({"openAllTables"}));
-    calls.clear();
-    FakeGuard guard(false);
-    Session second(sb.services);
-    EXPECT_EQ(RunEntryRoutine(second, guard, QString(), recordingSteps(true, false)),
-              StartEnd::NoDataTables);
-    EXPECT_EQ(calls, QStringList({"openAllTables", "openDataTables"}));
+    test::ExpectGolden("startup/entry.txt", out);
 }
 
 TEST(SearchSettings, EachKnownValueSelectsItsCodeAndAnythingElseTheDefault) {
-    const struct {
-        const char* inventory;
-        const char* name;
-        int inventoryCode;
-        int nameCode;
-    } cases[] = {
-        {"Description", "Business", 0, 3}, {"Stock Locater", "ARCode", 2, 2},
-        {"description", "business", 3, 0},  // values compare exactly
-        {"Item ID", nullptr, 3, 0},        {nullptr, nullptr, 3, 0},
-    };
-    for (const auto& c : cases) {
+    for (const test::Case& c : test::Cases("startup/search_settings.cases")) {
+        SCOPED_TRACE(c.where());
         test::Sandbox sb;
         clsINI_Services ini{sb.fs, sb.boxes};
         RunValues values;
         QByteArray file = "[Primary Search Fields]\n";
-        if (c.inventory) {
-            file += QByteArray("Search for Inventory by:=") + c.inventory + "\n";
-        }
-        if (c.name) {
-            file += QByteArray("Search for Name by:=") + c.name + "\n";
-        }
+        file += c.has(0) ? "Search for Inventory by:=" + c.bytes(0) + "\n" : "";
+        file += c.has(1) ? "Search for Name by:=" + c.bytes(1) + "\n" : "";
         sb.writeFile("C:\\KT\\VOR.INI", file);
         ASSERT_TRUE(ReadSearchSettings(ini, "C:\\KT", values, sb.boxes));
-        EXPECT_EQ(values.InventorySearchBy, c.inventoryCode) << file.constData();
-        EXPECT_EQ(values.NameSearchBy, c.nameCode) << file.constData();
+        EXPECT_EQ(values.InventorySearchBy, c.num(2));
+        EXPECT_EQ(values.NameSearchBy, c.num(3));
         EXPECT_TRUE(values.DepositDeptCode.isEmpty());
         EXPECT_TRUE(sb.boxes.shown().empty());
     }
