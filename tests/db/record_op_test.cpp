@@ -7,6 +7,7 @@
 #include "tests/support/data_files.h"
 #include "tests/support/db_fixture.h"
 #include "tests/support/record_steps.h"
+#include "tests/support/record_text.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -228,21 +229,16 @@ TEST_F(RecordOpTest, InventoryOperationsAndColumnsOfTheCurrentRow) {
 
 TEST_F(RecordOpTest, InsertWritesEveryFieldAndHostileTextStaysText) {
     goTo(22);
-    InventoryRecord r = DbFixture::Item(100);
-    r.Description = QStringLiteral("JOE'S LAGER");
-    r.SL = QStringLiteral("X'1");
-    r.QtyOnHand = 12.25f;
-    r.PriceIncTax = Currency::fromScaled(123456);  // 12.3456 is kept to two places
-    r.Price2 = Currency::fromScaled(-5);
-    r.QZV3 = 7;
-    r.PenLiqorUnit = -2;
+    // The tax-inclusive price is kept to two places.
+    InventoryRecord r = test::Inventory(
+        "Description=JOE'S LAGER | SL=X'1 | QtyOnHand=12.25 | "
+        "PriceIncTax=12.3456 | Price2=-0.0005 | QZV3=7 | PenLiqorUnit=-2",
+        DbFixture::Item(100));
     db().Inventory = r;
     ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Insert, 0)) << why();
     EXPECT_EQ(db().FieldValue(kInventoryTable, 40).toInteger(), 22);  // the row stays put
     ASSERT_TRUE(db().GetInventoryByRecordNum(r.RecordNum));
-    r.SL = QStringLiteral("X 1");
-    r.PriceIncTax = Currency::fromScaled(123500);
-    EXPECT_EQ(db().Inventory, r);
+    EXPECT_EQ(db().Inventory, test::Inventory("SL=X 1 | PriceIncTax=12.35", r));
 
     const QString nasty =
         QStringLiteral("a'b''c'); DROP TABLE invt1; --") + QChar(0) + QString(40, u'x');
@@ -289,26 +285,19 @@ TEST_F(RecordOpTest, InsertWritesEveryFieldAndHostileTextStaysText) {
 TEST_F(RecordOpTest, UpdatesWriteTheBufferOrTheSetColumnsOverTheRowAsRead) {
     db().Inventory.SL = QStringLiteral("10000003");
     ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 1));
-    db().Inventory.FlgQZV = QStringLiteral("R");
-    db().Inventory.QZV1 = 120;
-    db().Inventory.Description = QString();
+    const QString change = QStringLiteral("FlgQZV=R | QZV1=120 | Description=");
+    db().Inventory = test::Inventory(change, db().Inventory);
     ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Update, 1));
-    InventoryRecord expected = DbFixture::Item(3);
-    expected.FlgQZV = QStringLiteral("R");
-    expected.QZV1 = 120;
-    expected.Description = QString();
     ASSERT_TRUE(db().GetInventoryByRecordNum(14));
-    EXPECT_EQ(db().Inventory, expected);
+    EXPECT_EQ(db().Inventory, test::Inventory(change, DbFixture::Item(3)));
 
     // Direct: only the columns set on the current row.
     ASSERT_TRUE(db().GetInventoryByRecordNum(16));
     db().Inventory.Description = QStringLiteral("NOT WRITTEN");
     db().SetFieldValue(kInventoryTable, 46, Value::text(QStringLiteral("P")));
     ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Update, 0, true));
-    expected = DbFixture::Item(5);
-    expected.FlgQZV = QStringLiteral("P");
     ASSERT_TRUE(db().GetInventoryByRecordNum(16));
-    EXPECT_EQ(db().Inventory, expected);
+    EXPECT_EQ(db().Inventory, test::Inventory("FlgQZV=P", DbFixture::Item(5)));
 
     // Another workstation changes the row in between: the update fails and changes nothing.
     goTo(17);

@@ -5,6 +5,7 @@
 #include "db/inventory_table.h"
 #include "db/upc_table.h"
 #include "tests/support/data_files.h"
+#include "tests/support/record_text.h"
 
 #include <gtest/gtest.h>
 #include <QStringList>
@@ -47,23 +48,10 @@ QString keyTable(const Record& r, std::initializer_list<int> keys, SetKeyFn setK
 }
 
 TEST(StoreTableDefinitions, KeysFollowTheKeyTables) {
-    InventoryRecord r;
-    r.SL = QStringLiteral("A'1");
-    r.ItemID = QStringLiteral("   ABC");
-    r.Description = QStringLiteral("O'BRIEN, JOE");
-    r.SubDescription = QStringLiteral("6PK");
-    r.VendorCode = QStringLiteral("V'1");
-    r.DeptCode = QStringLiteral("BEER");
-    r.PriceFactor = QStringLiteral("X'Y, Z");
-    r.LocFront = QStringLiteral("F1");
-    r.LocBack = QStringLiteral("B2");
-    r.Poll = QStringLiteral("Y");
-    r.RecordNum = 77;
-    UpcRecord u;
-    u.SL = QStringLiteral("100");
-    u.UPC = QStringLiteral("9400000000017");
-    u.POLL = QStringLiteral("N");
-    u.InvUID = 12;
+    const InventoryRecord r = test::Inventory(
+        "SL=A'1 | ItemID=   ABC | Description=O'BRIEN, JOE | SubDescription=6PK | VendorCode=V'1 | "
+        "DeptCode=BEER | PriceFactor=X'Y, Z | LocFront=F1 | LocBack=B2 | Poll=Y | RecordNum=77");
+    const UpcRecord u = test::Upc("SL=100 | UPC=9400000000017 | POLL=N | InvUID=12");
     test::ExpectGolden(
         "db/key_segments.txt",
         keyTable(r, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, -1}, inventory::SetKey) +
@@ -79,24 +67,15 @@ TEST(StoreTableDefinitions, ValuesListsQuoteTextAndWriteNumbersWithAPoint) {
         out += QString::fromLatin1(label) + QStringLiteral(": ") + values.value_or("(refused)") +
                u'\n';
     };
-    InventoryRecord numbers;
-    numbers.SL = QStringLiteral("A1");
-    numbers.Price = Currency::fromScaled(12345);
-    numbers.QtyOnHand = 2.5f;
-    numbers.MinQ = -3;
-    numbers.RecordNum = 42;
-    numbers.PriceIncTax = Currency::fromScaled(10000);
+    InventoryRecord numbers = test::Inventory(
+        "SL=A1 | Price=1.2345 | QtyOnHand=2.5 | MinQ=-3 | RecordNum=42 | PriceIncTax=1");
     add("numbers", inventory::RecordValues(numbers));
 
     // Description texts double their apostrophes; codes blank them; StoreRef is not sanitised,
     // but its apostrophe cannot end the literal either.
-    InventoryRecord texts;
-    texts.SL = QStringLiteral("A'1");
-    texts.ItemID = QStringLiteral("IT'EM");
-    texts.Description = QStringLiteral("JOE'S LAGER");
-    texts.SubDescription = QStringLiteral("6'PK");
-    texts.DeptCode = QStringLiteral("BE'ER");
-    texts.StoreRef = QStringLiteral("O'HARE");
+    InventoryRecord texts = test::Inventory(
+        "SL=A'1 | ItemID=IT'EM | Description=JOE'S LAGER | SubDescription=6'PK | DeptCode=BE'ER | "
+        "StoreRef=O'HARE");
     const auto textValues = inventory::RecordValues(texts);
     add("apostrophes", textValues);
     // The buffer holds the sanitised texts; a second build gives the same list.
@@ -120,22 +99,12 @@ TEST(StoreTableDefinitions, ValuesListsQuoteTextAndWriteNumbersWithAPoint) {
     add("NUL characters", inventory::RecordValues(nul));
     EXPECT_EQ(nul.ItemID.rtrimmed(), QString());
 
-    UpcRecord u;
-    u.SL = QStringLiteral("10'1");
-    u.UPC = QStringLiteral("940000000001");
-    u.LABEL = QStringLiteral("JOE'S");
-    u.POLL = QStringLiteral("Y");
-    u.InvUID = 15;
+    UpcRecord u = test::Upc("SL=10'1 | UPC=940000000001 | LABEL=JOE'S | POLL=Y | InvUID=15");
     add("UPC", upc::RecordValues(u));
 
     // Common: every value quoted, the last with a blank before its closing quote.
-    CommonRecord c;
-    c.Cname = QStringLiteral("JOE'S");
-    c.StoreNumber = 3;
-    c.TaxRate1 = 12.5f;
-    c.TaxRate2 = 0.1f;
-    c.BreakPoint = Currency::fromUnits(7);
-    c.Spare = QStringLiteral("END");
+    CommonRecord c = test::Common(
+        "Cname=JOE'S | StoreNumber=3 | TaxRate1=12.5 | TaxRate2=0.1 | BreakPoint=7 | Spare=END");
     add("Common", common::RecordValues(c));
 
     // A quantity that no column can keep refuses the whole list.

@@ -213,17 +213,14 @@ std::vector<StoreItem> ScratchStock() {
     // Inserted with the higher S/L first, so neither insertion nor record number order is
     // the key's order.
     for (int k : {2, 1}) {
-        InventoryRecord r = DbFixture::Item(0);
-        r.SL = QStringLiteral("3000000%1").arg(k);
-        r.ItemID = QStringLiteral("KW-TWIN-%1").arg(k);
-        r.RecordNum = 500 + k;
-        UpcRecord u;
-        u.SL = r.SL.str();
-        u.UPC = DbFixture::UpcCode(500 + k);
-        u.LABEL = r.Description.str();
-        u.POLL = QStringLiteral("Y");
-        u.InvUID = r.RecordNum;
-        items.push_back({r, u});
+        const InventoryRecord r = test::Inventory(
+            QStringLiteral("SL=3000000%1 | ItemID=KW-TWIN-%1 | RecordNum=50%1").arg(k),
+            DbFixture::Item(0));
+        items.push_back(
+            {r, test::Upc(
+                    QStringLiteral("SL=3000000%1 | LABEL=KIWI LAGER | POLL=Y | InvUID=50%1 | UPC=")
+                        .arg(k) +
+                    DbFixture::UpcCode(500 + k))});
     }
     return items;
 }
@@ -266,12 +263,10 @@ protected:
         layer_ = makeLayer();
         if (ownCommon_) {
             // The program's own way into a new store: the Common row names the tables.
-            CommonRecord common;
-            common.ProgramVersion = QStringLiteral("9.1");
-            common.DupID = QStringLiteral("1");
-            common.Cname = QStringLiteral("Scratch store of the server tests");
+            CommonRecord common = test::Common(
+                "ProgramVersion=9.1 | DupID=1 | Cname=Scratch store of the server tests | "
+                "CountryID=64");
             common.StoreNumber = store_;
-            common.CountryID = 64;
             const QString failed = FillStore(*layer_, common, ScratchStock());
             ASSERT_TRUE(failed.isEmpty()) << S(failed);
         } else {

@@ -27,9 +27,25 @@ CommonRates country(std::int16_t number, std::array<float, 5> rates = {}) {
     return c;
 }
 
-Currency money(const char16_t* text) {
-    return *Currency::fromText(text);
+Currency money(QStringView text) {
+    const std::optional<Currency> c = Currency::fromText(text);
+    EXPECT_TRUE(c.has_value()) << text.toString().toStdString();
+    return c.value_or(Currency());
 }
+
+// The values read from the file: symbol, tax included, tax label, rounding, drawers, check
+// label and GST change date.
+QString Values(const CountrySettings& s) {
+    return QStringList{s.CurrencySymbol,
+                       s.IncludeTaxInPrice ? "y" : "n",
+                       s.TaxLabel,
+                       QString::number(s.RoundTo),
+                       QString::number(s.DrawerCount),
+                       s.CheckLabel,
+                       s.GstChangeDate}
+        .join(u'|');
+}
+const QString kDefaults = QStringLiteral("$|n|   |0|0||");
 
 class CountrySettingsTest : public ::testing::Test {
 protected:
@@ -54,30 +70,11 @@ protected:
 // ---- Loading -------------------------------------------------------------------------------
 
 TEST_F(CountrySettingsTest, EachCountryReadsEveryValueOfItsOwnBlock) {
-    const struct {
-        std::int16_t number;
-        const char* symbol;
-        bool includeTax;
-        const char* label;
-        std::int16_t roundTo;
-        std::int16_t drawers;
-        const char* check;
-        const char* gstDate;
-    } cases[] = {
-        {44, "\xC2\xA3", true, "VAT", 5, 12, "Cheque", ""},
-        {1, "$", false, "Sal", 0, 1, "Check", ""},     // label cut to three; "Round" is not Y
-        {64, "$", true, "GST", 0, 2, "", "20101001"},  // New Zealand; its block has no "Check"
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.number);
-        const CountrySettings s = load(kCountrySet, c.number);
-        EXPECT_EQ(s.CurrencySymbol, QString::fromUtf8(c.symbol));
-        EXPECT_EQ(s.IncludeTaxInPrice, c.includeTax);
-        EXPECT_EQ(s.TaxLabel, c.label);
-        EXPECT_EQ(s.RoundTo, c.roundTo);
-        EXPECT_EQ(s.DrawerCount, c.drawers);
-        EXPECT_EQ(s.CheckLabel, c.check);
-        EXPECT_EQ(s.GstChangeDate, c.gstDate);
+    // The tax label is cut to three; "Round" is not Y for 1; New Zealand's block has no "Check".
+    for (const auto& [number, values] :
+         {std::pair{44, "\u00A3|y|VAT|5|12|Cheque|"}, std::pair{1, "$|n|Sal|0|1|Check|"},
+          std::pair{64, "$|y|GST|0|2||20101001"}}) {
+        EXPECT_EQ(Values(load(kCountrySet, static_cast<std::int16_t>(number))), values) << number;
     }
     EXPECT_TRUE(sandbox.boxes.shown().empty());
 }
@@ -112,13 +109,7 @@ TEST_F(CountrySettingsTest, MissingInBothFoldersShowsOneBoxAndKeepsDefaults) {
     settings.LoadCountrySettings(country(44, {5, 0, 0, 0, 0}));
 
     EXPECT_TRUE(BoxShown(sandbox.boxes, 0, box::Ok, "Settings File Missing"));
-    EXPECT_EQ(settings.CurrencySymbol, "$");
-    EXPECT_FALSE(settings.IncludeTaxInPrice);
-    EXPECT_EQ(settings.TaxLabel, "   ");
-    EXPECT_EQ(settings.RoundTo, 0);
-    EXPECT_EQ(settings.DrawerCount, 0);
-    EXPECT_EQ(settings.CheckLabel, "");
-    EXPECT_EQ(settings.GstChangeDate, "");
+    EXPECT_EQ(Values(settings), kDefaults);
     EXPECT_FALSE(sandbox.fs.fileExists(kDataFile));
     EXPECT_FLOAT_EQ(settings.TaxRateForCode("A"), 5.0f);  // the rates are still taken
 
@@ -147,8 +138,7 @@ TEST_F(CountrySettingsTest, CountryZeroOrBelowReadsNothingAndShowsNoBox) {
     sandbox.writeFile(programFile(), kCountrySet);
     settings.CurrencySymbol = QStringLiteral("#");
     settings.LoadCountrySettings(country(0, {7, 0, 0, 0, 0}));
-    EXPECT_EQ(settings.CurrencySymbol, "$");
-    EXPECT_EQ(settings.TaxLabel, "   ");
+    EXPECT_EQ(Values(settings), kDefaults);
     EXPECT_FLOAT_EQ(settings.TaxRateForCode("A"), 7.0f);
     settings.LoadCountrySettings(country(-3));
     EXPECT_TRUE(sandbox.boxes.shown().empty());
@@ -166,10 +156,7 @@ TEST_F(CountrySettingsTest, UnreadableFileIsReportedOnceAndKeepsDefaults) {
     s.LoadCountrySettings(country(44));
 
     EXPECT_EQ(sandbox.boxes.shown().size(), 1u);
-    EXPECT_EQ(s.CurrencySymbol, "$");
-    EXPECT_EQ(s.TaxLabel, "   ");
-    EXPECT_EQ(s.CheckLabel, "");
-    EXPECT_EQ(s.DrawerCount, 0);
+    EXPECT_EQ(Values(s), kDefaults);
 }
 
 // ---- Tax rates and prices ------------------------------------------------------------------
@@ -184,52 +171,31 @@ TEST_F(CountrySettingsTest, EveryTaxCodeSumsItsRatesInSinglePrecision) {
     EXPECT_EQ(settings.TaxRateForCode("O"), 1e8f);
 }
 
-TEST_F(CountrySettingsTest, TaxedSalesBeforeTheGstChangeDateUseTheOldRate) {
-    settings.setRates(country(64, {0, 15, 0, 0, 0}));
-    settings.GstChangeDate = QStringLiteral("20101001");
-    EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "B", "20100930"), money(u"11.25"));
-    EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "B", "20101001"), money(u"11.50"));
-    EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "B", "20110101"), money(u"11.50"));
-    EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "B", ""), money(u"11.50"));
-    EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "A", "20100930"), money(u"10.00"));
-    EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "q", "20100930"), money(u"10.00"));
-
-    // The date read from the file does the same.
+TEST_F(CountrySettingsTest, PricesWithAndWithoutTaxFollowTheirTable) {
+    for (const test::Case& c : test::Cases("settings/country_prices.cases")) {
+        SCOPED_TRACE(c.where());
+        std::array<float, 5> rates{};
+        for (int i = 0; i < 5; ++i) {
+            rates[i] = c.list(1)[i].toFloat();
+        }
+        settings.setRates(country(1, rates));
+        settings.GstChangeDate = c.text(2);
+        const QString call = c.text(0);
+        if (call == u"tax") {
+            EXPECT_FLOAT_EQ(settings.TaxOnPrice(c.text(3), c.text(4)), c.real(6));
+            continue;
+        }
+        const std::optional<Currency> result =
+            call == u"with" ? settings.PriceWithTax(money(c.text(3)), c.text(4), c.text(5))
+                            : std::optional(settings.PriceWithoutTax(money(c.text(3)), c.text(4)));
+        EXPECT_EQ(result, c.has(6) ? std::optional(money(c.text(6))) : std::nullopt);
+    }
+    // The change date read from the file does the same.
     sandbox.writeFile(kDataFile, kCountrySet);
     CountrySettings fromFile(sandbox.services, run);
     fromFile.LoadCountrySettings(country(64, {0, 15, 0, 0, 0}));
     EXPECT_EQ(fromFile.PriceWithTax(money(u"10.00"), "B", "20100930")->toText(), "11.25");
     EXPECT_EQ(fromFile.PriceWithTax(money(u"10.00"), "B", "20101001")->toText(), "11.50");
-}
-
-TEST_F(CountrySettingsTest, PriceWithTaxRoundsToFourPlacesAndReportsOverflow) {
-    settings.setRates(country(1, {8.25f, 12.5f, 50, 0, 0}));
-    EXPECT_EQ(settings.PriceWithTax(money(u"10.00"), "A", "19990101"), money(u"10.825"));
-    EXPECT_EQ(settings.PriceWithTax(money(u"-4.00"), "A", ""), money(u"-4.33"));
-    EXPECT_EQ(settings.PriceWithTax(money(u"10.01"), "A", ""), money(u"10.8358"));    // ..825
-    EXPECT_EQ(settings.PriceWithTax(Currency::fromScaled(1), "B", "")->scaled(), 1);  // 1.125
-    EXPECT_EQ(settings.PriceWithTax(Currency::fromScaled(7), "B", "")->scaled(), 8);  // 7.875
-    EXPECT_FALSE(settings.PriceWithTax(Currency::fromUnits(800000000000000), "C", "").has_value());
-}
-
-TEST_F(CountrySettingsTest, TaxOnPriceAndPriceWithoutTax) {
-    settings.setRates(country(1, {0, 15, 8.25f, 0, 0}));
-    EXPECT_FLOAT_EQ(settings.TaxOnPrice("10.00", "B"), 1.5f);
-    EXPECT_FLOAT_EQ(settings.TaxOnPrice(" 20", "C"), 1.65f);
-    EXPECT_FLOAT_EQ(settings.TaxOnPrice("10.00", "J"), 2.325f);
-    EXPECT_EQ(settings.TaxOnPrice("10.00", "A"), 0.0f);
-    EXPECT_EQ(settings.TaxOnPrice("$10.00", "B"), 0.0f);  // Val stops at "$"
-    EXPECT_EQ(settings.TaxOnPrice("", "B"), 0.0f);
-
-    EXPECT_EQ(settings.PriceWithoutTax(money(u"11.50"), "B"), money(u"10"));
-    EXPECT_EQ(settings.PriceWithoutTax(money(u"10.83"), "C"), money(u"10.0046"));
-    EXPECT_EQ(settings.PriceWithoutTax(money(u"-11.50"), "B"), money(u"-10"));
-    // Untaxed amounts stay exact: no round trip through a double.
-    const Currency odd = Currency::fromScaled(123456789);
-    EXPECT_EQ(settings.PriceWithoutTax(odd, "A"), odd);
-    EXPECT_EQ(settings.PriceWithoutTax(odd, " "), odd);
-    const Currency max = Currency::fromScaled(std::numeric_limits<std::int64_t>::max());
-    EXPECT_EQ(settings.PriceWithoutTax(max, "A"), max);
 }
 
 }  // namespace

@@ -21,16 +21,10 @@ void scriptCaseAndPack(WizardWorld& w, const QString& packs, bool single) {
 
 // An existing pack item of the root, record number 150.
 db::InventoryRecord ExistingPack() {
-    db::InventoryRecord p = WizardWorld::Root();
-    p.SL = QStringLiteral("5000010 ");
-    p.ItemID = QStringLiteral("LAGER-6PK");
-    p.Description = QStringLiteral("HARBOUR LAGER 6PK");
-    p.AvgCost = Currency::fromScaled(75000);
-    p.Cost = p.AvgCost;
-    p.Price = Currency::fromUnits(11);
-    p.UOM = QStringLiteral("PK");
-    p.RecordNum = 150;
-    return p;
+    return Inventory(
+        "SL=5000010 | ItemID=LAGER-6PK | Description=HARBOUR LAGER 6PK | AvgCost=7.5 | Cost=7.5 | "
+        "Price=11 | UOM=PK | RecordNum=150",
+        WizardWorld::Root());
 }
 
 TEST(MainFormRun, CaseSoldByPackAndSingleEndsWithBothItemsLinkedToTheRoot) {

@@ -29,32 +29,18 @@ TEST(AlphaSuccessor, LettersMoveOnDigitsCountUpAndOtherEndingsCountAllDigitsPast
 // --- the next free code from the table -------------------------------------------------------
 
 TEST(SlCreate, TheNextFreeCodeFollowsTheHighestNumericCodeElseTheLastCode) {
-    const struct {
-        std::vector<const char*> stored;
-        const char* next;
-    } cases[] = {
-        {{}, "10000000"},                        // after the highest seven-digit code
-        {{"12345678", "1000    "}, "1234568 "},  // shown as 1234567.8
-        // The walk passes over codes that are no numbers or start with zero; letters are
-        // above "9999999 " and never reached.
-        {{"   4711 ", "5ABC    ", "0999999 ", "60-12   ", "ZZZ     "}, "   4712 "},
-        {{"ABC     ", "ABZ     "}, "ABZA    "},  // only letters: from the last code
-        // ABCDEFGH's successor ABCDEFGI is stored as ABCDEFG, which is taken.
-        {{"ABCDEFG ", "ABCDEFGH"}, "ABCDEFH "},
-        {{"0000005 "}, "      6 "},  // ends on a low code with a leading zero
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.next);
+    for (const Case& c : Cases("wizard/sl_create.cases")) {
+        SCOPED_TRACE(c.where());
         WizardWorld world{0, false};
         int n = 0;
-        for (const char* sl : c.stored) {
+        for (const QString& sl : c.list(0, u';')) {
             db::InventoryRecord r = DbFixture::Item(n);
-            r.SL = QString::fromLatin1(sl);
+            r.SL = sl;
             r.RecordNum = 11 + n++;
             ASSERT_TRUE(world.insertItem(r)) << world.layer().LastError().description.toStdString();
         }
         const QString next = gfsSLcreate(world.layer());
-        EXPECT_EQ(next, c.next);
+        EXPECT_EQ(next, c.text(1));
         EXPECT_EQ(world.checker().GetInventoryBySL(next, false), 0) << "the code is free";
     }
 }
