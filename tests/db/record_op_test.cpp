@@ -49,6 +49,10 @@ protected:
             custom);
     }
 
+    std::vector<int> orderOf(const QString& orderBy) {
+        return test::RecordNumbersInOrder(db(), QStringLiteral("invt1"), orderBy);
+    }
+
     std::string why() {
         return (db().LastError().description + QStringLiteral(" | ") + db().LastStatement())
             .toStdString();
@@ -107,33 +111,6 @@ TEST_F(RecordOpTest, KeysOfRowsAddedByHandStepAndFindTheirRows) {
     test::ExpectGolden("db/record_op_added_keys.txt", out);
 }
 
-// Walks the whole table on a key forward and back and compares with the expected order.
-void walkBothWays(RecordLayer& db, std::int16_t key, const std::vector<int>& expected) {
-    auto walk = [&](std::int16_t start, std::int16_t step) {
-        std::vector<int> seen;
-        EXPECT_TRUE(db.RecordOp(kInventoryTable, start, key));
-        do {
-            seen.push_back(db.Inventory.RecordNum);
-        } while (seen.size() <= expected.size() && db.RecordOp(kInventoryTable, step, key));
-        return seen;
-    };
-    EXPECT_EQ(walk(op::GetFirst, op::GetNext), expected) << "key " << key;
-    EXPECT_EQ(walk(op::GetLast, op::GetPrevious),
-              std::vector<int>(expected.rbegin(), expected.rend()))
-        << "key " << key;
-}
-
-// The record numbers of every inventory row in the order of one statement.
-std::vector<int> orderOf(RecordLayer& db, const QString& orderBy) {
-    QString sql = QStringLiteral("SELECT * FROM invt1 ORDER BY ") + orderBy;
-    std::vector<int> out;
-    EXPECT_TRUE(db.RecordOp(kInventoryTable, op::BySQL, 0, true, false, sql));
-    for (RowSet* rows = db.CurrentRow(kInventoryTable); rows && !rows->eof(); rows->moveNext()) {
-        out.push_back(static_cast<int>(rows->value(40).toInteger()));
-    }
-    return out;
-}
-
 TEST_F(RecordOpTest, WalksVisitEveryRowOnceInKeyOrderBothWays) {
     // Item codes that sort first, in the middle and last once their blanks are gone.
     const std::tuple<const char*, const char*, int> extras[] = {{" AA-000001", "WINE", 701},
@@ -153,13 +130,13 @@ TEST_F(RecordOpTest, WalksVisitEveryRowOnceInKeyOrderBothWays) {
         {0, "RecordNum"},     {3, "Description, SL"},        {11, "LocFront, RecordNum"},
         {2, "ltrim(ItemID)"}, {8, "DeptCode,ltrim(ItemID)"}, {7, "VendorCode,ltrim(ItemID)"}};
     for (const auto& [key, order] : keys) {
-        walkBothWays(db(), key, orderOf(db(), QString::fromLatin1(order)));
+        test::ExpectWalksBothWays(db(), key, orderOf(QString::fromLatin1(order)));
     }
-    const std::vector<int> byCode = orderOf(db(), QStringLiteral("ltrim(ItemID)"));
+    const std::vector<int> byCode = orderOf(QStringLiteral("ltrim(ItemID)"));
     EXPECT_EQ(byCode.front(), 701);
     EXPECT_EQ(byCode.back(), 704);
     // S/L codes rise with the record number.
-    walkBothWays(db(), 1, orderOf(db(), QStringLiteral("SL")));
+    test::ExpectWalksBothWays(db(), 1, orderOf(QStringLiteral("SL")));
 
     // UPC key 1 (S/L, code) follows the item, then the code.
     for (const char* code : {"100", "999999999999999"}) {

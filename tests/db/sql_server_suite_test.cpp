@@ -431,15 +431,8 @@ protected:
         return rs && !rs->eof() ? rs->value(0).toInteger() : -1;
     }
 
-    // Record numbers of the inventory table in the server's own order.
     std::vector<int> serverOrder(const QString& orderBy) {
-        std::vector<int> numbers;
-        for (auto rs = Open(*janitor_, QStringLiteral("SELECT RecordNum FROM ") + inventoryTable() +
-                                           QStringLiteral(" ORDER BY ") + orderBy);
-             rs && !rs->eof(); rs->moveNext()) {
-            numbers.push_back(static_cast<int>(rs->value(0).toInteger()));
-        }
-        return numbers;
+        return test::RecordNumbersInOrder(db(), inventoryTable(), orderBy);
     }
 
     QString inventoryTable() const { return inventory::TableName(storeText_); }
@@ -524,23 +517,6 @@ TEST_F(SqlServerRecordLayer, KeyedReadsFirstLastAndWritesGiveTheRowsOfTheGoldenT
     test::ExpectGolden("db/server_record_layer.txt", out);
 }
 
-// Walks the inventory on a key from its first row to its last and back.
-void WalkBothWays(RecordLayer& db, std::int16_t key, const std::vector<int>& expected) {
-    for (const auto& [start, step] :
-         {std::pair{op::GetFirst, op::GetNext}, std::pair{op::GetLast, op::GetPrevious}}) {
-        std::vector<int> seen;
-        ASSERT_TRUE(db.RecordOp(kInventoryTable, start, key)) << S(db.LastError().description);
-        do {
-            seen.push_back(db.Inventory.RecordNum);
-            ASSERT_LE(seen.size(), expected.size()) << "key " << key << ": the walk does not end";
-        } while (db.RecordOp(kInventoryTable, step, key));
-        if (start == op::GetLast) {
-            std::reverse(seen.begin(), seen.end());
-        }
-        EXPECT_EQ(seen, expected) << "key " << key << (start == op::GetLast ? " backward" : "");
-    }
-}
-
 TEST_F(SqlServerRecordLayer, WalksOnKeysOneAndThreeVisitEveryRowOnceInOrder) {
     // Key 1: S/L codes, all eight digits, so their order is the numbers' order.
     std::vector<int> bySl;
@@ -550,7 +526,7 @@ TEST_F(SqlServerRecordLayer, WalksOnKeysOneAndThreeVisitEveryRowOnceInOrder) {
     bySl.push_back(501);
     bySl.push_back(502);
     ASSERT_EQ(serverOrder(QStringLiteral("SL")), bySl);
-    WalkBothWays(db(), 1, bySl);
+    test::ExpectWalksBothWays(db(), 1, bySl);
     // Key 3: the server's order of descriptions; the three items sharing one description
     // follow each other by S/L.
     const std::vector<int> byDescription = serverOrder(QStringLiteral("Description, SL"));
@@ -559,7 +535,7 @@ TEST_F(SqlServerRecordLayer, WalksOnKeysOneAndThreeVisitEveryRowOnceInOrder) {
     const auto twins = std::find(byDescription.begin(), byDescription.end(), 11);
     ASSERT_LE(twins + 3, byDescription.end());
     EXPECT_EQ(std::vector<int>(twins, twins + 3), (std::vector<int>{11, 501, 502}));
-    WalkBothWays(db(), 3, byDescription);
+    test::ExpectWalksBothWays(db(), 3, byDescription);
     ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetFirst2, 3));
     EXPECT_EQ(db().Inventory.RecordNum, byDescription.front());
     ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetLast2, 3));

@@ -87,4 +87,33 @@ QString RunRecordSteps(db::RecordLayer& layer, const QString& relative, const De
     return out;
 }
 
+std::vector<int> RecordNumbersInOrder(db::RecordLayer& layer, const QString& table,
+                                      const QString& orderBy) {
+    QString sql = QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" ORDER BY ") + orderBy;
+    std::vector<int> out;
+    EXPECT_TRUE(layer.RecordOp(db::kInventoryTable, db::op::BySQL, 0, true, false, sql));
+    for (db::RowSet* rows = layer.CurrentRow(db::kInventoryTable); rows && !rows->eof();
+         rows->moveNext()) {
+        out.push_back(static_cast<int>(rows->value(db::inventory::colRecordNum).toInteger()));
+    }
+    return out;
+}
+
+void ExpectWalksBothWays(db::RecordLayer& layer, std::int16_t key,
+                         const std::vector<int>& expected) {
+    const auto walk = [&](std::int16_t start, std::int16_t step) {
+        std::vector<int> seen;
+        EXPECT_TRUE(layer.RecordOp(db::kInventoryTable, start, key))
+            << layer.LastError().description.toStdString();
+        do {
+            seen.push_back(layer.Inventory.RecordNum);
+        } while (seen.size() <= expected.size() && layer.RecordOp(db::kInventoryTable, step, key));
+        return seen;
+    };
+    EXPECT_EQ(walk(db::op::GetFirst, db::op::GetNext), expected) << "key " << key;
+    EXPECT_EQ(walk(db::op::GetLast, db::op::GetPrevious),
+              std::vector<int>(expected.rbegin(), expected.rend()))
+        << "key " << key << " backward";
+}
+
 }  // namespace qv::test

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 namespace qv::test {
 
@@ -23,5 +24,15 @@ using DescribeOp =
     std::function<QString(const QString& label, int table, bool found, const QString& statement)>;
 QString RunRecordSteps(db::RecordLayer& layer, const QString& relative, const DescribeOp& describe,
                        const std::function<void(const QString&, const QStringList&)>& custom = {});
+
+// The record numbers of the inventory table in the order of "SELECT * FROM table ORDER BY ...",
+// read through the layer (the server's own order).
+std::vector<int> RecordNumbersInOrder(db::RecordLayer& layer, const QString& table,
+                                      const QString& orderBy);
+
+// Walks the inventory on a key from its first row to its last, and from its last to its first,
+// and expects the record numbers in this order each way.
+void ExpectWalksBothWays(db::RecordLayer& layer, std::int16_t key,
+                         const std::vector<int>& expected);
 
 }  // namespace qv::test

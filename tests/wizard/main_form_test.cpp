@@ -239,30 +239,14 @@ protected:
 };
 
 TEST_F(MainFormPack, BadPriceQuantityUpcOrVendorIdIsExplainedAndNothingWritten) {
-    const char* price = "Please enter the price as an amount of 0 or more, for example 12.50.";
-    const char* quantity = "Please enter the quantity as a whole number from 1 to 32767.";
-    const char* upc = "A UPC is made of 5 to 15 digits. Please correct it or leave it empty.";
-    const char* taken =
-        "Please check if you have already created the Pack Item.\r\nIf not, Change Vendor ID\r\n"
-        "To update existing item use the 'Select Existing Pack' option";
-    const struct {
-        int box;
-        const char* text;
-        const char* message;
-    } cases[] = {
-        {4, "abc", price},        {4, "12'5", price},       {4, "-1", price},
-        {5, "0", quantity},       {5, "-4", quantity},      {5, "40000", quantity},
-        {5, "six", quantity},     {3, "94A23", upc},        {3, "941 23", upc},
-        {3, "9412'3", upc},       {0, "kw-000000 ", taken},  // the first generated item's code
-        {0, "CASE-LAGER", taken},                            // the root's own
-    };
-    for (const auto& c : cases) {
-        const QString before = f->Text1(c.box)->text();
-        f->Text1(c.box)->setText(c.text);
-        w.sb.boxes.expect(c.message);
+    for (const Case& c : Cases("wizard/bad_pack_input.cases")) {
+        QLineEdit* box = f->Text1(static_cast<int>(c.num(0)));
+        const QString before = box->text();
+        box->setText(c.text(1));
+        w.sb.boxes.expect(c.text(2));
         f->CmdLink(2)->click();
-        EXPECT_TRUE(f->CmdLink(2)->isEnabled()) << c.text;
-        f->Text1(c.box)->setText(before);
+        EXPECT_TRUE(f->CmdLink(2)->isEnabled()) << c.where();
+        box->setText(before);
     }
     EXPECT_TRUE(w.sb.boxes.allAnswered());
     EXPECT_TRUE(BoxShown(w.sb.boxes, -1, box::Ok, "Vendor ID already exists."));
