@@ -11,13 +11,8 @@
 #include "tests/support/ui_steps.h"
 
 #include <gtest/gtest.h>
-#include <QComboBox>
-#include <QFileInfo>
-#include <QFileSystemModel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
-#include <QTreeView>
+#include <QtWidgets>
 #include <memory>
 
 namespace qv {

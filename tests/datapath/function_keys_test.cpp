@@ -1,11 +1,7 @@
 #include "settings/function_keys.h"
 
 #include <gtest/gtest.h>
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QKeyEvent>
-#include <QPushButton>
-#include <QWidget>
+#include <QtWidgets>
 #include <map>
 
 namespace qv {

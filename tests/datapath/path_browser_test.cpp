@@ -8,15 +8,8 @@
 #include "tests/support/ui_steps.h"
 
 #include <gtest/gtest.h>
-#include <QComboBox>
-#include <QDir>
-#include <QFileSystemModel>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
 #include <QTest>
-#include <QTreeView>
+#include <QtWidgets>
 
 namespace qv {
 namespace {

@@ -279,31 +279,4 @@ TEST(ConnectionFaults, ReadOnlyDatabaseReadsButRefusesWrites) {
                     .contains("UPDATE invt1 SET QZV1 = 1"));
 }
 
-TEST(ConnectionFaults, LockedDatabaseWaitsThenFailsClearly) {
-    Seeded seeded(2);
-    ASSERT_TRUE(seeded.fx.ok()) << seeded.fx.error.toStdString();
-    SqliteEngine::Options options;
-    options.busyTimeoutMs = 300;
-    auto layer = seeded.restartWith(options);
-
-    // Another workstation holds a write lock.
-    SqliteEngine other(seeded.sb.native(seeded.fx.dataFolder));
-    DbError e;
-    ASSERT_TRUE(other.connect({{}, QStringLiteral("VOR"), {}, {}}, e));
-    ASSERT_TRUE(other.beginTransaction(e));
-    ASSERT_TRUE(other.execute(QStringLiteral("UPDATE invt1 SET QZV2 = 1 WHERE RecordNum = 11"), e));
-
-    layer->Inventory = DbFixture::Item(5);
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_FALSE(layer->RecordOp(kInventoryTable, op::Insert, 0));
-    EXPECT_GE(timer.elapsed(), 250);
-    EXPECT_TRUE(
-        layer->LastError().description.contains(QStringLiteral("lock"), Qt::CaseInsensitive))
-        << layer->LastError().description.toStdString();
-    ASSERT_TRUE(other.rollback(e));
-    EXPECT_TRUE(layer->RecordOp(kInventoryTable, op::Insert, 0));
-    EXPECT_EQ(layer->InventoryRowCount(), std::optional<std::int64_t>(3));
-}
-
 }  // namespace

@@ -4,11 +4,7 @@
 #include "tests/support/data_files.h"
 
 #include <gtest/gtest.h>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QRegularExpression>
-#include <QTemporaryDir>
+#include <QtWidgets>
 
 // The embedded engine's own ways: database files, the server's comparisons, CHAR, DECIMAL and
 // whole-number storage, its error texts, schema rebuilds, locks and the statement cache; the

@@ -6,15 +6,8 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/ui_steps.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <QToolButton>
+#include <QtWidgets>
 #include <functional>
 #include <memory>
 

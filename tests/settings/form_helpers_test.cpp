@@ -1,15 +1,8 @@
 #include "settings/form_helpers.h"
 
 #include <gtest/gtest.h>
-#include <QApplication>
-#include <QCheckBox>
-#include <QFrame>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTest>
-#include <QWidget>
+#include <QtWidgets>
 
 #include <cstdlib>
 

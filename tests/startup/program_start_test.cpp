@@ -7,10 +7,7 @@
 #include "wizard/frm_pack_qty.h"
 
 #include <gtest/gtest.h>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
+#include <QtWidgets>
 
 namespace qv {
 namespace {

@@ -1,10 +1,6 @@
 #include "tests/support/form_state.h"
 
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
+#include <QtWidgets>
 
 namespace qv::test {
 

@@ -6,11 +6,8 @@
 #include "tests/support/qt_print.h"
 
 #include <gtest/gtest.h>
-#include <QApplication>
-#include <QStringList>
-#include <QStyleOption>
 #include <QTest>
-#include <QWidget>
+#include <QtWidgets>
 
 namespace qv::test {
 

@@ -1,11 +1,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QPointer>
-#include <QTimer>
-#include <QWidget>
+#include <QtWidgets>
 #include <deque>
 #include <functional>
 

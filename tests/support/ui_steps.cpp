@@ -3,10 +3,7 @@
 #include "tests/support/data_files.h"
 #include "tests/support/keys.h"
 
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QKeySequence>
-#include <QLineEdit>
+#include <QtWidgets>
 
 namespace qv::test {
 

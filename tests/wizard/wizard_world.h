@@ -18,15 +18,7 @@
 #include "wizard/wizard_context.h"
 
 #include <gtest/gtest.h>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialog>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStringList>
+#include <QtWidgets>
 #include <array>
 #include <deque>
 #include <functional>
