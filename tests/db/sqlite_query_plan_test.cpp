@@ -9,8 +9,9 @@
 
 // The reads the record layer makes for one row must be answered from an index: this suite
 // builds store tables of a few thousand rows with the record layer's own statements, asks SQLite
-// for the plan of every read shape and checks that no read scans its table or sorts it. The
-// row each read (rewritten or not) returns is compared with query_plan_reads.txt, which was
+// for the plan of every read shape listed in query_plan_reads.cases (every key of both tables)
+// and query_plan_other_reads.cases, and checks that no read scans its table or sorts it. The
+// row each read (rewritten or not) returns is compared with the golden texts, which were
 // checked against the statements' meaning: a row that qualifies, none before it in the order.
 
 namespace qv::db {
@@ -20,26 +21,10 @@ constexpr int kItems = 3000;
 
 using Row = QHash<QString, QString>;  // column name (lower case) -> stored text
 
-const QStringList kInventoryKeys[13] = {{"RecordNum"},
-                                        {"SL"},
-                                        {"ItemID"},
-                                        {"Description", "SL"},
-                                        {"SubDescription", "SL"},
-                                        {"VendorCode", "Description"},
-                                        {"VendorCode", "SL"},
-                                        {"VendorCode", "ItemID"},
-                                        {"DeptCode", "ItemID"},
-                                        {"PriceFactor", "Description"},
-                                        {"LocBack", "RecordNum"},
-                                        {"LocFront", "RecordNum"},
-                                        {"Poll", "RecordNum"}};
-const QStringList kUpcKeys[5] = {{"SL"}, {"SL", "UPC"}, {"UPC"}, {"POLL"}, {"InvUID"}};
-const QStringList kOps = {"=", ">", ">=", "<", "<="};
-
 enum class Rule {
-    Seek,           // every step searches an index
-    OrderedWalk,    // no condition: walking an index in order, no sort
-    PhysicalOrder,  // no condition and no order: the table's first row
+    Seek,           // every step searches an index ("seek")
+    OrderedWalk,    // no condition: walking an index in order, no sort ("walk")
+    PhysicalOrder,  // no condition and no order: the table's first row ("physical")
 };
 
 class QueryPlanTest : public ::testing::Test {
@@ -59,8 +44,6 @@ protected:
             ASSERT_TRUE(engine_->execute(s, error).has_value()) << s.toStdString();
         }
         ASSERT_TRUE(engine_->beginTransaction(error));
-        items_ = new std::vector<Row>();
-        upcs_ = new std::vector<Row>();
         for (int i = 0; i < kItems; ++i) {
             addItem(i);
         }
@@ -70,8 +53,6 @@ protected:
     static void TearDownTestSuite() {
         delete engine_;
         delete dir_;
-        delete items_;
-        delete upcs_;
     }
 
     static void addItem(int i) {
@@ -91,7 +72,6 @@ protected:
         r["locback"] = QStringLiteral("B%1").arg(i % 45);
         r["recordnum"] = QString::number(11 + i);
         r["pricefactor"] = i % 10 == 0 ? QStringLiteral("PF%1").arg(i % 4) : QString();
-        items_->push_back(r);
 
         // The columns the reads look at come from the row; the others hold fixed values.
         const QString blanks = QStringLiteral("' ',").repeated(9);
@@ -108,7 +88,6 @@ protected:
             u["upc"] = QString::number(400000000000LL + i * 7) + (c == 1 ? "9" : "");
             u["poll"] = i % 4 == 0 ? QStringLiteral("Y") : QStringLiteral("N");
             u["invuid"] = r["recordnum"];
-            upcs_->push_back(u);
             exec(QStringLiteral("INSERT INTO UPC1 VALUES('%1','%2','Label','%3',%4)")
                      .arg(u["sl"], u["upc"], u["poll"], u["invuid"]));
         }
@@ -154,46 +133,6 @@ protected:
         transcript_ += u'\n';
     }
 
-    // The keyed read of the record layer: every segment compared, ordered by the first, item
-    // codes through ltrim, "<" and "<=" read backwards.
-    static QString keyedStatement(const QString& table, const QStringList& cols,
-                                  const QStringList& values, const QString& op) {
-        QStringList terms;
-        for (int i = 0; i < cols.size(); ++i) {
-            terms.append(cols[i] + op + u'\'' + values[i] + u'\'');
-        }
-        QString sql = QStringLiteral("SELECT TOP 1 * FROM ") + table + QStringLiteral(" WHERE ") +
-                      terms.join(QStringLiteral(" AND ")) + QStringLiteral(" ORDER BY ") + cols[0];
-        sql.replace(QStringLiteral("ItemID"), QStringLiteral("ltrim(ItemID)"));
-        return op.startsWith(u'<') ? sql + QStringLiteral(" DESC") : sql;
-    }
-
-    // The stepping read ("Get Next" with ">", "Get Previous" with "<"), item codes through
-    // ltrim as in the keyed read.
-    static QString steppingStatement(const QString& table, const QStringList& cols,
-                                     const QStringList& values, const QString& cmp) {
-        const QString desc = cmp == u"<" ? QStringLiteral(" DESC") : QString();
-        QString sql = QStringLiteral("SELECT  TOP 1 * FROM ") + table + QStringLiteral(" WHERE ");
-        if (cols.size() == 1) {
-            sql +=
-                cols[0] + cmp + u'\'' + values[0] + QStringLiteral("' ORDER BY ") + cols[0] + desc;
-        } else {
-            sql += QStringLiteral("(SELECT COUNT(*) FROM ") + table + QStringLiteral(" WHERE ") +
-                   cols[0] + "='" + values[0] + "') > 1 AND " + cols[0] + "='" + values[0] +
-                   "' AND " + cols[1] + cmp + u'\'' + values[1] + "' OR " + cols[0] + cmp + u'\'' +
-                   values[0] + "' ORDER BY " + cols[0] + desc + u',' + cols[1] + desc;
-        }
-        return sql.replace(QStringLiteral("ItemID"), QStringLiteral("ltrim(ItemID)"));
-    }
-
-    static QStringList keyValues(const Row& r, const QStringList& cols) {
-        QStringList values;
-        for (const QString& c : cols) {
-            values.append(c == u"ItemID" ? r.value("itemid").trimmed() : r.value(c.toLower()));
-        }
-        return values;
-    }
-
     // Checks that the plan of a statement names the index.
     static void expectIndex(const QString& sql, const QString& index) {
         DbError error;
@@ -203,72 +142,39 @@ protected:
             << sql.toStdString() << "\n  plan: " << plan->join(u'/').toStdString();
     }
 
-    struct StoreTable {
-        QString name;
-        const QStringList* keys;
-        int keyCount;
-        const std::vector<Row>* rows;
-        std::vector<int> samples;
-    };
-    static std::vector<StoreTable> storeTables() {
-        return {{"invt1", kInventoryKeys, 13, items_, {0, 1499, 2998}},
-                {"UPC1", kUpcKeys, 5, upcs_, {0, 1700, 3500}}};
+    // Runs the reads of a case table (rule | table | statement [| index]): "exec" changes the
+    // data, "index" only looks at the plan, the others are read and checked by their rule.
+    void checkReads(const QString& relative) {
+        for (const test::Case& c : test::Cases(relative)) {
+            SCOPED_TRACE(c.where());
+            const QString verb = c.text(0);
+            if (verb == u"exec") {
+                exec(c.text(2));
+                continue;
+            }
+            if (c.has(3)) {
+                expectIndex(c.text(2), c.text(3));
+            }
+            if (verb != u"index") {
+                read(c.text(2), c.text(1),
+                     verb == u"seek" ? Rule::Seek
+                                     : (verb == u"walk" ? Rule::OrderedWalk : Rule::PhysicalOrder));
+            }
+        }
     }
 
     QString transcript_;
     static inline QTemporaryDir* dir_ = nullptr;
     static inline SqliteEngine* engine_ = nullptr;
-    static inline std::vector<Row>* items_ = nullptr;
-    static inline std::vector<Row>* upcs_ = nullptr;
 };
 
 TEST_F(QueryPlanTest, KeyedSteppingFirstAndLastReadsOfEveryKeyUseAnIndex) {
-    for (const StoreTable& t : storeTables()) {
-        for (int key = 0; key < t.keyCount; ++key) {
-            const QStringList& cols = t.keys[key];
-            for (int sample : t.samples) {
-                const QStringList values = keyValues((*t.rows)[sample], cols);
-                for (const QString& op : kOps) {
-                    read(keyedStatement(t.name, cols, values, op), t.name, Rule::Seek);
-                }
-                for (const QString& cmp : {QStringLiteral(">"), QStringLiteral("<")}) {
-                    read(steppingStatement(t.name, cols, values, cmp), t.name, Rule::Seek);
-                }
-            }
-            // First and last: item codes are ordered without their leading blanks.
-            QStringList first;
-            QStringList last;
-            for (const QString& c : cols) {
-                first << (c == u"ItemID" ? QStringLiteral("ltrim(ItemID)") : c);
-                last << first.back() + QStringLiteral(" DESC");
-            }
-            const QString head = QStringLiteral("SELECT TOP 1 * FROM ") + t.name;
-            read(head + QStringLiteral(" ORDER BY ") + first.join(u','), t.name, Rule::OrderedWalk);
-            read(head + QStringLiteral(" ORDER BY ") + last.join(u','), t.name, Rule::OrderedWalk);
-        }
-        // Key -1: physical order; "Get Last" orders by the first column.
-        read(QStringLiteral("SELECT TOP 1 * FROM ") + t.name, t.name, Rule::PhysicalOrder);
-        read(QStringLiteral("SELECT TOP 1 * FROM ") + t.name + QStringLiteral(" ORDER BY SL DESC"),
-             t.name, Rule::OrderedWalk);
-    }
+    checkReads("db/query_plan_reads.cases");
     test::ExpectGolden("db/query_plan_reads.txt", transcript_);
 }
 
 TEST_F(QueryPlanTest, OtherReadShapesSeekAndItemCodesUseTheLtrimIndexes) {
-    for (const test::Case& c : test::Cases("db/query_plan_other_reads.cases")) {
-        SCOPED_TRACE(c.where());
-        const QString verb = c.text(0);
-        if (verb == u"exec") {
-            exec(c.text(2));
-            continue;
-        }
-        if (c.has(3)) {
-            expectIndex(c.text(2), c.text(3));
-        }
-        if (verb != u"index") {
-            read(c.text(2), c.text(1), verb == u"seek" ? Rule::Seek : Rule::OrderedWalk);
-        }
-    }
+    checkReads("db/query_plan_other_reads.cases");
     test::ExpectGolden("db/query_plan_other_reads.txt", transcript_);
 }
 
