@@ -5,6 +5,7 @@
 #include "db/record_layer.h"
 #include "db/sqlite_engine.h"
 #include "tests/db/db_test_util.h"
+#include "tests/support/data_files.h"
 #include "tests/support/db_fixture.h"
 #include "tests/support/sandbox.h"
 
@@ -17,43 +18,6 @@ using qv::test::DbFixture;
 
 namespace {
 
-// The inventory table as an older release created it: 55 columns, a 15-character item code,
-// a whole-number quantity, PriceFactor where NotUsed is now, Flg2 and Spare1.
-QString oldCreateStatement(const QString& table) {
-    QStringList defs;
-    for (int i = 0; i < 55; ++i) {
-        const ColumnDef& c = inventory::kColumns[i];
-        defs << QString::fromUtf16(c.name) + u' ' + QString::fromUtf16(c.definition);
-    }
-    defs[inventory::colItemID] = QStringLiteral("ItemID CHAR (15) NOT NULL DEFAULT ' '");
-    defs[inventory::colQtyOnHand] = QStringLiteral("QtyOnHand SMALLINT");
-    defs[16] = QStringLiteral("PriceFactor CHAR (6) DEFAULT ' '");
-    defs[inventory::colNeverOrder] = QStringLiteral("Flg2 CHAR(1) DEFAULT ' '");
-    defs[inventory::colPriceFactor] = QStringLiteral("Spare1 CHAR(6) DEFAULT ' '");
-    return QStringLiteral("Create Table ") + table + QStringLiteral(" (") +
-           defs.join(QStringLiteral(", ")) + QStringLiteral(");");
-}
-
-// One row of the older shape: 55 values, a quantity of 7.
-QString oldRow(const QString& sl, const QString& itemId, int recordNum, const QString& priceFactor,
-               const QString& flg2, const QString& spare1) {
-    QStringList v;
-    for (int i = 0; i < 55; ++i) {
-        v << (inventory::kColumns[i].kind == ColumnKind::Text ? QStringLiteral("' '")
-                                                              : QStringLiteral("0"));
-    }
-    auto q = [](const QString& text) { return u'\'' + text + u'\''; };
-    v[0] = q(sl);
-    v[1] = q(itemId);
-    v[2] = q(QStringLiteral("OLD ITEM ") + sl);
-    v[inventory::colQtyOnHand] = QStringLiteral("7");
-    v[16] = q(priceFactor);
-    v[inventory::colNeverOrder] = q(flg2);
-    v[inventory::colPriceFactor] = q(spare1);
-    v[inventory::colRecordNum] = QString::number(recordNum);
-    return QStringLiteral("INSERT INTO invt5 VALUES(") + v.join(u',') + QStringLiteral(")");
-}
-
 class InventoryUpgradeTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -64,11 +28,15 @@ protected:
         p.database = QStringLiteral("VOR");
         ASSERT_TRUE(other->connect(p, e)) << e.description.toStdString();
         ASSERT_TRUE(run(QStringLiteral("UPDATE COMMON SET StoreNumber = 5")));
-        ASSERT_TRUE(run(oldCreateStatement(QStringLiteral("invt5"))));
-        // The older indexes, idx_9 on the older PriceFactor.
-        for (const QString& index :
-             inventory::IndexStatements(QStringLiteral("invt5")).split(u';', Qt::SkipEmptyParts)) {
-            ASSERT_TRUE(run(index));
+        runScript("db/older_inventory.sql");
+    }
+
+    // The statements of a file in tests/data, one to a line ("--" lines are comments).
+    void runScript(const char* relative) {
+        for (const QString& line : QString::fromUtf8(test::ReadData(relative)).split(u'\n')) {
+            if (!line.isEmpty() && !line.startsWith(QStringLiteral("--"))) {
+                run(line);
+            }
         }
     }
 
@@ -82,10 +50,7 @@ protected:
 
     // Two items of the older shape, written by the older release; then this one starts.
     std::unique_ptr<RecordLayer> startOnOldRows() {
-        run(oldRow(QStringLiteral("S1"), QStringLiteral("OLD-1"), 11, QStringLiteral("PF1"),
-                   QStringLiteral("Y"), QString()));
-        run(oldRow(QStringLiteral("S2"), QStringLiteral("OLD-2"), 12, QString(),
-                   QStringLiteral("N"), QStringLiteral("S2")));
+        runScript("db/older_inventory_rows.sql");
         other.reset();
         return start();
     }
