@@ -30,18 +30,17 @@ struct IniFixture {
 QString text(bool b) {
     return b ? QStringLiteral("true") : QStringLiteral("false");
 }
-QString text(qsizetype n) {
-    return QString::number(n);
-}
 QString text(const QString& s) {
-    return u'"' + QString(s).replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n")) +
+    return u'"' +
+           QString(s).replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n")) +
            u'"';
 }
 QString text(const QByteArray& bytes) {
     return text(QString::fromUtf8(bytes));
 }
 QString text(const std::optional<QStringList>& l) {
-    return l ? QStringLiteral("%1 [%2]").arg(l->size()).arg(l->join(u'|')) : QStringLiteral("(nothing)");
+    return l ? QStringLiteral("%1 [%2]").arg(l->size()).arg(l->join(u'|'))
+             : QStringLiteral("(nothing)");
 }
 QString text(const std::optional<IniTable>& t) {
     if (!t) {
@@ -53,128 +52,62 @@ QString text(const std::optional<IniTable>& t) {
     }
     return QStringLiteral("%1 [%2]").arg(rows.size()).arg(rows.join(u'|'));
 }
-// One call and what it answered, the call as written.
-#define SAY(call) out += QStringLiteral(#call " -> ") + text(call) + u'\n'
-
 TEST(IniServices, EveryCallAnswersAndWritesAsTheGoldenTextSays) {
+    std::unique_ptr<IniFixture> f;
     QString out;
-    {
-        // A file that is there, or can be, is accepted and left as it is; a missing folder, a
-        // folder or no name is not.
-        IniFixture f("; settings\n[]\r\n[DATABASE]\rServer=X\r\n\r\n");
-        SAY(f.ini.FileOpen());
-        SAY(f.sb.readFile(kIni));
-        QFile::remove(f.sb.native(kIni));
-        f.ini.File_Name(kIni);
-        SAY(f.ini.FileOpen());
-        SAY(f.sb.fs.fileExists(kIni));
-        for (const QString& bad :
-             {QStringLiteral("C:\\NOWHERE\\VOR.INI"), QStringLiteral("C:\\KT"), QString()}) {
-            f.ini.File_Name(bad);
-            SAY(f.ini.FileOpen());
-            SAY(f.ini.File());
+    for (const test::Case& c : test::Cases("settings/ini_calls.steps")) {
+        SCOPED_TRACE(c.where());
+        const QString verb = c.text(0);
+        const QString a = c.text(1);
+        const QString b = c.text(2);
+        const QString d = c.text(3);
+        const ProfileText key = c.opt(2);
+        const ProfileText value = c.opt(3);
+        QString result;
+        if (verb == u"fresh") {
+            f = std::make_unique<IniFixture>(c.bytes(1));
+        } else if (verb == u"write") {
+            f->sb.writeFile(kIni, c.bytes(1));
+        } else if (verb == u"remove" || verb == u"rmdir") {
+            QFile::remove(f->sb.native(kIni));
+            if (verb == u"rmdir") {
+                QDir().rmdir(QFileInfo(f->sb.native(kIni)).absolutePath());
+            }
+        } else if (verb == u"name") {
+            f->ini.File_Name(c.has(1) ? a : QString());
+        } else if (verb == u"noboxes") {
+            EXPECT_TRUE(f->sb.boxes.shown().empty());
+        } else {
+            result =
+                verb == u"read"                        ? text(f->sb.readFile(kIni))
+                : verb == u"isfile"                    ? text(f->sb.fs.fileExists(a))
+                : verb == u"isdir"                     ? text(f->sb.fs.dirExists(a))
+                : verb == u"FileOpen"                  ? text(f->ini.FileOpen())
+                : verb == u"File"                      ? text(f->ini.File())
+                : verb == u"GetAllSections"            ? text(f->ini.GetAllSections())
+                : verb == u"GetAllKeysInSection"       ? text(f->ini.GetAllKeysInSection(a))
+                : verb == u"GetAllKeysValuesInSection" ? text(f->ini.GetAllKeysValuesInSection(a))
+                : verb == u"FindKeyInFile"             ? text(f->ini.FindKeyInFile(a))
+                : verb == u"FindKeyInSection"          ? text(f->ini.FindKeyInSection(a, b))
+                : verb == u"FindValueInSection"        ? text(f->ini.FindValueInSection(a, b))
+                : verb == u"FindValueInFile"           ? text(f->ini.FindValueInFile(a))
+                : verb == u"RenameSection"             ? text(f->ini.RenameSection(a, b))
+                : verb == u"RenameKey"                 ? text(f->ini.RenameKey(a, b, d))
+                : verb == u"DeleteData"                ? text(f->ini.DeleteData(a, key, value))
+                : verb == u"WriteData"
+                    ? text(f->ini.WriteData(a, key.value_or(QString()), value.value_or(QString())))
+                : verb == u"GetValue" ? text(f->ini.GetValue(c.has(1) ? a : QString(), b, d))
+                : verb == u"GetValueUnnamed"
+                    ? text(clsINI_Services(f->sb.fs, f->sb.boxes).GetValue(a, b, d))
+                    : QStringLiteral("(no such call)");
+            QStringList args = c.from(1);
+            for (int i = 1; i < static_cast<int>(c.cells.size()); ++i) {
+                args[i - 1] = c.has(i) ? text(args[i - 1]) : QStringLiteral("-");
+            }
+            out += verb + u'(' + args.join(QStringLiteral(", ")) + QStringLiteral(") -> ") +
+                   (result.size() > 300 ? result.left(300) + QStringLiteral("...") : result) +
+                   u'\n';
         }
-        // Without an accepted file nothing is read or written.
-        SAY(f.ini.GetAllSections());
-        SAY(f.ini.GetAllKeysInSection("A"));
-        SAY(f.ini.GetAllKeysValuesInSection("A"));
-        SAY(f.ini.FindKeyInFile("k"));
-        SAY(f.ini.FindKeyInSection("A", "k"));
-        SAY(f.ini.FindValueInSection("A", "v"));
-        SAY(f.ini.FindValueInFile("v"));
-        SAY(f.ini.RenameSection("A", "B"));
-        SAY(f.ini.RenameKey("A", "k", "j"));
-        SAY(f.ini.DeleteData("A", std::nullopt, std::nullopt));
-        f.ini.File_Name("C:\\NOWHERE\\VOR.INI");
-        SAY(f.ini.WriteData("MISCELLANEOUS", "Datapath", "C:\\KT"));
-        SAY(f.sb.fs.dirExists("C:\\NOWHERE"));
-        EXPECT_TRUE(f.sb.boxes.shown().empty());
-    }
-    {
-        IniFixture f(
-            "[Primary Search Fields]\r\nSearch for Inventory by:=Stock Locater\r\n"
-            "[INVENTORY]\r\nDepartment Code used for Deposits and Returns = 99 \r\n"
-            "[S]\r\nlong=" +
-            QByteArray(254, 'a') + QByteArray(46, 'b') + "\r\nnul=" + QByteArray("ab\0cd", 5) +
-            "\r\n");
-        SAY(f.ini.GetValue("Primary Search Fields", "Search for Inventory by:"));
-        SAY(f.ini.GetValue("inventory", "department code used for deposits and returns"));
-        SAY(f.ini.GetValue("INVENTORY", "Stations", "4"));
-        SAY(f.ini.GetValue("INVENTORY", "Stations"));
-        SAY(f.ini.GetValue("Nowhere", "x", "d"));
-        SAY(f.ini.GetValue("S", "long").size());
-        SAY(f.ini.GetValue("S", "nul"));  // cut at an embedded NUL
-        SAY(f.ini.GetValue(QString(), "Stations", "4"));
-        SAY(clsINI_Services(f.sb.fs, f.sb.boxes).GetValue("S", "k", "4"));  // no file
-    }
-    {
-        // Writes keep the rest; text that would break the file is refused, without a box; an
-        // accepted missing file is created.
-        IniFixture f("; VOR settings\r\n[MISCELLANEOUS]\r\nDatapath=C:\\OLD\r\nOther=1\r\n");
-        SAY(f.ini.WriteData("miscellaneous", "DATAPATH", "C:\\KT"));
-        SAY(f.ini.WriteData("DATABASE", "Server", "TILL1"));
-        SAY(f.ini.WriteData("DATABASE", "Server", "1\r\n[Other]"));
-        SAY(f.ini.WriteData("DATABASE", QString(), "1"));
-        SAY(f.sb.readFile(kIni));
-        QFile::remove(f.sb.native(kIni));
-        f.ini.File_Name("c:\\kt\\vor.ini");
-        SAY(f.ini.WriteData("S", "k", QString()));
-        SAY(f.sb.readFile(kIni));
-        f.sb.writeFile(kIni, "[A]\r\na=1\r\nb=2\r\n[B]\r\nc=3\r\n");
-        SAY(f.ini.DeleteData("A", "a", std::nullopt));
-        SAY(f.ini.DeleteData("A", std::nullopt, std::nullopt));
-        SAY(f.ini.DeleteData("B", "c", "9"));
-        SAY(f.sb.readFile(kIni));
-        EXPECT_TRUE(f.sb.boxes.shown().empty());
-    }
-    {
-        // Lists in file order, or one empty element; keys and values found without regard to
-        // case.
-        IniFixture f(
-            "; comment\r\n[DATABASE]\r\nServer = TILL1\r\n; note\r\nDBName=Store\r\nEmpty=\r\n"
-            "[X]\r\ny=1\r\n[Empty]\r\n");
-        SAY(f.ini.GetAllSections());
-        SAY(f.ini.GetAllKeysInSection("database"));
-        SAY(f.ini.GetAllKeysValuesInSection("DATABASE"));
-        SAY(f.ini.GetAllKeysInSection("Empty"));
-        SAY(f.ini.GetAllKeysInSection("Missing"));
-        SAY(f.ini.GetAllKeysValuesInSection("Empty"));
-        f.sb.writeFile(kIni, "");
-        SAY(f.ini.GetAllSections());
-        f.sb.writeFile(kIni, "[A]\r\nPath=on\r\ny=off\r\n[B]\r\nx=2\r\n[C]\r\npath=ON\r\nz=On\r\n[D]\r\n");
-        SAY(f.ini.FindKeyInSection("a", "PATH"));
-        SAY(f.ini.FindKeyInSection("a", "pat"));
-        SAY(f.ini.FindKeyInSection("B", "path"));
-        SAY(f.ini.FindKeyInFile("PATH"));
-        SAY(f.ini.FindKeyInFile("none"));
-        SAY(f.ini.FindValueInSection("C", "on"));
-        SAY(f.ini.FindValueInSection("C", "maybe"));
-        SAY(f.ini.FindValueInFile("On"));
-        SAY(f.ini.FindValueInFile("nothing"));
-        f.sb.writeFile(kIni, "; no sections\r\nPath=1\r\n");
-        SAY(f.ini.FindKeyInFile("Path"));
-        // A list longer than the buffer loses its tail: 253 characters counted, 25 whole names
-        // of 10, then "Sec" of which the last counted character is not looked at.
-        QByteArray content;
-        for (int i = 0; i < 30; ++i) {
-            content += "[Section" + QByteArray::number(10 + i) + "]\r\n";
-        }
-        f.sb.writeFile(kIni, content);
-        SAY(f.ini.GetAllSections());
-        // Renames move every key, or keep the value.
-        f.sb.writeFile(kIni, "[Old]\r\na=1\r\nb=two words\r\n[Keep]\r\nc=3\r\nold=value here\r\n"
-                             "other=1\r\n[Empty]\r\n");
-        SAY(f.ini.RenameSection("old", "New"));
-        SAY(f.ini.RenameKey("Keep", "OLD", "new"));
-        SAY(f.ini.RenameSection("Empty", "Fresh"));
-        SAY(f.sb.readFile(kIni));
-        // A rename that cannot delete gives false.
-        QFile::remove(f.sb.native(kIni));
-        QDir().rmdir(QFileInfo(f.sb.native(kIni)).absolutePath());
-        SAY(f.ini.RenameKey("S", "k", "j"));
-        SAY(f.ini.RenameSection("S", "T"));
-        SAY(f.sb.fs.fileExists(kIni));
-        EXPECT_TRUE(f.sb.boxes.shown().empty());
     }
     test::ExpectGolden("settings/ini_calls.txt", out);
 }
