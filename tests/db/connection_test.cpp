@@ -11,7 +11,6 @@
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
-#include <QElapsedTimer>
 #include <QFile>
 
 using namespace qv;
@@ -28,16 +27,6 @@ struct Seeded {
         o.items = items;
         o.store = store;
         return o;
-    }
-    // Starts again on an engine with these options, as another run of the program would.
-    std::unique_ptr<RecordLayer> restartWith(SqliteEngine::Options options) {
-        fx.layer.reset();
-        auto layer = fx.makeLayer([options](const QString& folder) -> std::unique_ptr<Engine> {
-            return std::make_unique<SqliteEngine>(folder, options);
-        });
-        EXPECT_TRUE(layer->OpenAllTables());  // a read-only file fails and logs the upgrades
-        EXPECT_TRUE(layer->OpenDataTables());
-        return layer;
     }
 
     qv::test::Sandbox sb;
@@ -258,25 +247,6 @@ TEST(ConnectionFaults, AFileThatIsNotADatabaseFailsToConnect) {
     EXPECT_EQ(seeded.sb.boxes.shown()[0].title, QStringLiteral("Database Connection Error"));
     EXPECT_FALSE(layer->Connected());
     EXPECT_FALSE(layer->RecordOp(kCommonTable, op::GetFirst, -1));
-}
-
-TEST(ConnectionFaults, ReadOnlyDatabaseReadsButRefusesWrites) {
-    Seeded seeded(4);
-    ASSERT_TRUE(seeded.fx.ok()) << seeded.fx.error.toStdString();
-    SqliteEngine::Options options;
-    options.readOnly = true;
-    auto layer = seeded.restartWith(options);
-    layer->Inventory = DbFixture::Item(40);
-    EXPECT_FALSE(layer->RecordOp(kInventoryTable, op::Insert, 0));
-    ASSERT_TRUE(layer->GetInventoryByRecordNum(13));
-    layer->Inventory.QZV1 = 9;
-    EXPECT_FALSE(layer->RecordOp(kInventoryTable, op::Update, 0));
-    EXPECT_EQ(layer->ExecuteSql(QStringLiteral("UPDATE invt1 SET QZV1 = 1")), 0);
-    EXPECT_EQ(layer->InventoryRowCount(), std::optional<std::int64_t>(4));
-    ASSERT_TRUE(layer->GetInventoryByRecordNum(13));
-    EXPECT_EQ(layer->Inventory.QZV1, 0);
-    EXPECT_TRUE(seeded.sb.readFile(QStringLiteral("C:\\KT\\PVSW.log"))
-                    .contains("UPDATE invt1 SET QZV1 = 1"));
 }
 
 }  // namespace

@@ -57,14 +57,6 @@ protected:
             }
         }
     }
-    // Asks for a stop once `rows` rows have been read.
-    void stopAfter(int rows) {
-        engine().betweenRows = [this, rows, read = 0]() mutable {
-            if (++read == rows) {
-                session().stopRequested = true;
-            }
-        };
-    }
 
     // What a step left: the messages shown since `mark`, the session's state and the page,
     // the selected row marked.
@@ -192,19 +184,6 @@ TEST_F(LookupEngineTest, GridIsLaidOutFromTheInventoryColumnsAndFilledOnceFromTh
     ASSERT_TRUE(engine().FirstFill());
     EXPECT_EQ(grid().TextMatrix(14, 0), "marker");
     EXPECT_EQ(store().db.layer->LastStatement(), before);
-}
-
-TEST_F(LookupEngineTest, StopEndsAFillOrAWildcardListAfterTheCurrentRow) {
-    stopAfter(4);
-    ASSERT_TRUE(engine().FirstFill());
-    EXPECT_EQ(nonBlank(rig().descriptions()).size(), 4);
-    EXPECT_TRUE(grid().RowIsBlank(5));
-    session().stopRequested = false;
-    stopAfter(3);
-    session().wildcardOn = true;
-    engine().WildcardSearch("A");
-    EXPECT_EQ(session().listRows, 3);
-    EXPECT_EQ(nonBlank(rig().descriptions()).size(), 3);
 }
 
 TEST_F(LookupEngineTest, NothingToShowGivesNoMatchingData) {

@@ -105,18 +105,6 @@ TEST_F(Linker, NoQuantityNoItem) {
     EXPECT_EQ(world.layer().Inventory, WizardWorld::Root());
 }
 
-TEST_F(Linker, ProbesLeaveTheRecordAsItWas) {
-    ASSERT_TRUE(world.insertItem(DbFixture::Item(3)));
-    db::InventoryRecord mine = WizardWorld::Root();
-    mine.Description = "NOT SAVED YET";
-    world.layer().Inventory = mine;
-    EXPECT_FALSE(linker.VendorIdFree(DbFixture::Item(3).ItemID.trimmed().toLower()));
-    EXPECT_TRUE(linker.VendorIdFree("NEW-CODE"));
-    EXPECT_TRUE(linker.ItemExists(DbFixture::Item(3).RecordNum));
-    EXPECT_FALSE(linker.ItemExists(999));
-    EXPECT_EQ(world.layer().Inventory, mine);
-}
-
 TEST(WholeQuantity, OnlyWholeNumbersFromOneTo32767) {
     EXPECT_EQ(WholeQuantity("1"), std::int16_t{1});
     EXPECT_EQ(WholeQuantity(" 32767 "), std::int16_t{32767});
