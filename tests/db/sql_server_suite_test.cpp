@@ -498,19 +498,18 @@ TEST_F(SqlServerRecordLayer, StartUpOpensTheScratchStoreOnTheServer) {
 TEST_F(SqlServerRecordLayer, KeyedReadsFirstLastAndWritesGiveTheRowsOfTheGoldenText) {
     QString out = test::RunRecordSteps(
         db(), "db/server_record_layer.steps",
-        [this](const QString& label, int table, bool found, const QString&) {
+        [this](const QString& label, int table, bool found, const QString&, const QString&) {
             return label + (found ? QStringLiteral(": ") : QStringLiteral(": none, ")) +
                    (table == kUpcTable ? test::RecordText(db().Upc)
                                        : test::RecordText(db().Inventory)) +
                    u'\n';
         },
-        [&](const QString& verb, const QStringList& a) {
+        [this](const QString& verb, const QStringList& a) {
             if (verb == u"nextnumber") {
-                out += QStringLiteral("next record number %1\n").arg(db().NextRecordNumber());
-                return;
+                return QStringLiteral("next record number %1\n").arg(db().NextRecordNumber());
             }
-            ASSERT_TRUE(second().GetInventoryByRecordNum(a[0].toInt()));
-            out += QStringLiteral("seen from a second connection: ") +
+            EXPECT_TRUE(second().GetInventoryByRecordNum(a[0].toInt()));
+            return QStringLiteral("seen from a second connection: ") +
                    test::RecordText(second().Inventory) + u'\n';
         });
     out.replace(inventoryTable(), QStringLiteral("invt<store>"));

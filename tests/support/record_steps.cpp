@@ -35,27 +35,33 @@ std::int16_t OperationCode(const QString& name) {
 }
 
 int Table(const QString& name) {
-    return name == u"upc" ? db::kUpcTable : db::kInventoryTable;
+    return name == u"upc"      ? db::kUpcTable
+           : name == u"common" ? db::kCommonTable
+                               : db::kInventoryTable;
 }
 
 }  // namespace
 
 QString RunRecordSteps(db::RecordLayer& layer, const QString& relative, const DescribeOp& describe,
-                       const std::function<void(const QString&, const QStringList&)>& custom) {
+                       const CustomRecordStep& custom) {
     QString out;
     for (const Case& c : Cases(relative)) {
         SCOPED_TRACE(c.where());
         const QString verb = c.text(0);
         const QStringList args = c.from(1);
         if (verb == u"clear" || verb == u"set") {
-            const bool upc = Table(c.text(1)) == db::kUpcTable;
-            if (verb == u"clear") {
-                upc ? void(layer.Upc = db::UpcRecord())
-                    : void(layer.Inventory = db::InventoryRecord());
-            }
+            const int table = Table(c.text(1));
+            const bool clear = verb == u"clear";
             const QString fields = args.mid(1).join(QStringLiteral(" | "));
-            upc ? void(layer.Upc = Upc(fields, layer.Upc))
-                : void(layer.Inventory = Inventory(fields, layer.Inventory));
+            if (table == db::kUpcTable) {
+                layer.Upc = Upc(fields, clear ? db::UpcRecord() : layer.Upc);
+            } else if (table == db::kCommonTable) {
+                layer.Common = WithFields(clear ? db::CommonRecord() : layer.Common, fields,
+                                          db::common::kColumns);
+            } else {
+                layer.Inventory =
+                    Inventory(fields, clear ? db::InventoryRecord() : layer.Inventory);
+            }
         } else if (verb == u"item") {
             layer.Inventory = DbFixture::Item(c.text(1).toInt());
         } else if (verb == u"goto") {
@@ -63,23 +69,28 @@ QString RunRecordSteps(db::RecordLayer& layer, const QString& relative, const De
             EXPECT_TRUE(layer.RecordOp(db::kInventoryTable, db::op::GetEqual, 0))
                 << layer.LastError().description.toStdString();
         } else if (verb == u"column") {
-            layer.SetFieldValue(db::kInventoryTable, c.text(1).toInt(), db::Value::text(c.text(2)));
+            layer.SetFieldValue(db::kInventoryTable, c.text(1).toInt(),
+                                c.has(2) ? db::Value::text(c.text(2)) : db::Value());
         } else if (verb == u"keyfromrecord") {
             layer.KeyFromRecord = c.flag(1);
         } else if (verb == u"op") {
             QString statement = c.text(6);
             const int table = Table(c.text(2));
+            const db::DbError before = layer.LastError();
             const bool found = layer.RecordOp(table, OperationCode(c.text(3)),
                                               static_cast<std::int16_t>(c.text(4).toInt()),
                                               c.text(5) == u"direct", false, statement);
             if (!c.has(1)) {
                 EXPECT_TRUE(found) << layer.LastError().description.toStdString();
             } else {
+                const db::DbError& e = layer.LastError();
+                const bool fresh = e.number != before.number || e.description != before.description;
                 out += describe(c.text(1), table, found,
-                                statement.isEmpty() ? layer.LastStatement() : statement);
+                                statement.isEmpty() ? layer.LastStatement() : statement,
+                                fresh ? e.description : QString());
             }
         } else if (custom) {
-            custom(verb, args);
+            out += custom(verb, args);
         } else {
             ADD_FAILURE() << "no step " << verb.toStdString();
         }

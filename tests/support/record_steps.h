@@ -10,20 +10,22 @@
 namespace qv::test {
 
 // Record-layer operations read as a step table (tests/data/...), one per line:
-//   clear  | invt or upc                       empties the buffer
-//   set    | invt or upc | Name=value | ...     sets fields of the buffer, keeps the others
+//   clear  | table [| Name=value | ...]         empties the buffer (of invt, upc or common)
+//   set    | table | Name=value | ...           sets fields of the buffer, keeps the others
 //   item   | n                                 the buffer holds generated item n
 //   goto   | record number                     that item is the current row
-//   column | ordinal | text                    sets a column of the current inventory row
-//   keyfromrecord | y or n
-//   op     | label | invt or upc | operation | key [| direct] [| statement]
+//   column | ordinal | text                    sets a column of the current inventory row ("-":
+//   NULL) keyfromrecord | y or n op     | label | table | operation | key [| direct] [| statement]
 // The operation is named as in db::op (GetEqual, Insert, ...). An op labelled "-" must succeed
 // and shows nothing; the others add what `describe` makes of them to the transcript returned.
-// Other verbs go to `custom` with the row's other cells.
-using DescribeOp =
-    std::function<QString(const QString& label, int table, bool found, const QString& statement)>;
+// Other verbs go to `custom` with the row's other cells; what it returns is added too.
+// An operation described: its label, table, result, the statement sent (or given back) and the
+// error it left, if it left one (the layer keeps the last error until the next).
+using DescribeOp = std::function<QString(const QString& label, int table, bool found,
+                                         const QString& statement, const QString& error)>;
+using CustomRecordStep = std::function<QString(const QString& verb, const QStringList& args)>;
 QString RunRecordSteps(db::RecordLayer& layer, const QString& relative, const DescribeOp& describe,
-                       const std::function<void(const QString&, const QStringList&)>& custom = {});
+                       const CustomRecordStep& custom = {});
 
 // The record numbers of the inventory table in the order of "SELECT * FROM table ORDER BY ...",
 // read through the layer (the server's own order).
