@@ -13,8 +13,6 @@ void RunUiSteps(const std::function<QWidget*()>& window, const QString& relative
         SCOPED_TRACE(c.where());
         const QString verb = c.text(0);
         const QStringList args = c.from(1);
-        // A bare "-" for the control (an absent cell) means the focused one.
-        QWidget* w = c.has(1) ? window()->findChild<QWidget*>(args.value(0)) : Focused();
         if (verb == u"focus?") {
             EXPECT_EQ(FocusedName(), args.value(0));
             if (args.value(1) == u"framed") {
@@ -30,18 +28,23 @@ void RunUiSteps(const std::function<QWidget*()>& window, const QString& relative
             ExpectTabCycle(*window(), args.value(0), args.value(1).split(u','));
             continue;
         }
-        const bool known = QStringList{"click", "text",  "index", "check",   "key",
-                                       "type",  "focus", "text?", "checked?"}
+        const bool known = QStringList{"click", "text",  "index", "check",    "key",
+                                       "type",  "focus", "text?", "checked?", "shown?"}
                                .contains(verb);
         if (!known) {
             custom(verb, args);
             continue;
         }
+        // A bare "-" for the control (an absent cell) means the focused one.
+        QWidget* w = c.has(1) ? window()->findChild<QWidget*>(args.value(0)) : Focused();
         ASSERT_NE(w, nullptr) << "no control " << args.value(0).toStdString();
         auto* button = qobject_cast<QAbstractButton*>(w);
         auto* list = qobject_cast<QComboBox*>(w);
         if (verb == u"text?") {
             EXPECT_EQ(list ? list->currentText() : w->property("text").toString(), args.value(1));
+        } else if (verb == u"shown?") {
+            EXPECT_EQ(w->isVisibleTo(w->window()), args.value(1) == u"y")
+                << args.value(0).toStdString();
         } else if (verb == u"checked?") {
             EXPECT_EQ(button->isChecked(), args.value(1) == u"y") << args.value(0).toStdString();
         } else if (verb == u"click") {

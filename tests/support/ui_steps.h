@@ -19,6 +19,7 @@ namespace qv::test {
 //   focus?   | control [| framed] it has the focus (and shows it: the keyboard moved it)
 //   text?    | control | text    its text (a button's caption, a box's text, a list's entry)
 //   checked? | control | y or n
+//   shown?   | control | y or n   it is shown (when its window is)
 //   tabto    | control           Tab until it has the focus
 //   tabcycle | first | a,b,...   Tab from the first visits these and comes back; Shift+Tab too
 // A control named "-" is the one with the focus. Any other verb goes to `custom` with the
