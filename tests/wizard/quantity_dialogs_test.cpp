@@ -56,25 +56,17 @@ TEST(FrmPackQtyPlacement, TwipsAreFifteenToThePixel) {
 // --- FrmUPC ----------------------------------------------------------------------------------
 
 TEST(FrmUPC, AcceptTakesTheBoxAndCancelLeavesNothing) {
-    FrmUPC accepted;
-    UpcStep("9400000000017")(accepted);
-    EXPECT_EQ(accepted.Result(), "9400000000017");
-    // Cancelled, or accepted with too short a code: no UPC.
-    for (const auto& [typed, accept] :
-         {std::pair{"9400000000017", false}, std::pair{"1234", true}}) {
-        FrmUPC f;
-        UpcStep(typed, accept)(f);
-        EXPECT_EQ(f.Result(), QString()) << typed;
-        EXPECT_EQ(f.result(), accept ? QDialog::Accepted : QDialog::Rejected) << typed;
-    }
-
-    for (const auto& [key, expected] :
-         {std::pair{Qt::Key_F10, "55555"}, std::pair{Qt::Key_Escape, ""}}) {
+    for (const Case& c : Cases("wizard/upc_dialog.cases")) {
         FrmUPC f;
         f.show();
-        f.TxtUPC()->setText("55555");
-        QTest::keyClick(f.TxtUPC(), key);
-        EXPECT_EQ(f.Result(), expected);
+        f.TxtUPC()->setText(c.text(0));
+        if (c.text(1).startsWith(u"Cmd")) {
+            child<QPushButton>(f, c.text(1))->click();
+        } else {
+            QTest::keyClick(f.TxtUPC(), QKeySequence::fromString(c.text(1))[0].key());
+        }
+        EXPECT_EQ(f.Result(), c.text(2)) << c.where();
+        EXPECT_EQ(f.result(), c.flag(3) ? QDialog::Accepted : QDialog::Rejected) << c.where();
         EXPECT_FALSE(f.isVisible());
     }
 }
