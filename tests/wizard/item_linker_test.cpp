@@ -46,41 +46,6 @@ protected:
     ItemLinker linker{world.run(), world.layer(), world.country};
 };
 
-TEST_F(Linker, FirstItemOfAnEmptyTableIsNumberElevenAndGetsTheFirstCode) {
-    // The root is only in the record (the table is empty).
-    world.layer().Inventory = WizardWorld::Root();
-    log.open();
-    const auto created = linker.CreateItem(12, ItemKind::Pack, false, log);
-    ASSERT_TRUE(created.has_value());
-    EXPECT_EQ(created->recordNum, 11);
-    EXPECT_EQ(created->sl, "10000000");
-    EXPECT_EQ(world.run().SelectedItemID, "10000000");
-    EXPECT_EQ(world.layer().Upc.SL.str(), "10000000");
-    EXPECT_EQ(world.logFile(), QByteArray("SL=10000000\r\nINvUID=11\r\nItem Created\r\n"));
-
-    const db::InventoryRecord& r = world.layer().Inventory;
-    EXPECT_EQ(r.RecordNum, 11);
-    EXPECT_EQ(r.LinkBreakPack.str(), "5000001 ");
-    EXPECT_EQ(r.ItemID.rtrimmed(), "*CASE-LAGER");
-    EXPECT_EQ(r.UOM.str(), "0    ");
-    EXPECT_TRUE(r.Description.isBlank());
-    EXPECT_EQ(r.SubDescription.rtrimmed(), "24PK");  // kept from the root
-    EXPECT_EQ(r.VendorCode.rtrimmed(), "V200");
-
-    LinkedItemInput in;
-    in.vendorId = r.ItemID.trimmed();
-    in.description = "LAGER 6PK";
-    in.quantity = "12";
-    in.uomEntry = "EA   - Each";
-    ASSERT_TRUE(linker.SaveLinkedItem(in, false));
-    const auto row = world.rowByNum(11);
-    ASSERT_TRUE(row.has_value());
-    EXPECT_EQ(row->SL.str(), "10000000");
-    EXPECT_EQ(row->Price, Currency());
-    EXPECT_EQ(row->UOM.str(), "EA   ");
-    EXPECT_TRUE(world.tableRows(db::kUpcTable, "SELECT * FROM UPC1").isEmpty());  // none typed
-}
-
 TEST_F(Linker, SingleFromAPackDropsTheStarAndCutsTheCodeToItsColumn) {
     db::InventoryRecord pack = WizardWorld::Root();
     pack.ItemID = "*" + QString(24, u'X');

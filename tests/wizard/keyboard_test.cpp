@@ -84,12 +84,8 @@ TEST(TabOrder, EveryWizardFormFollowsItsScreen) {
     WriteUnitFile(w.sb);
     w.startWithRoot();
     w.run().DepositDeptCode = QStringLiteral("DEP");
-    db::InventoryRecord deposit = WizardWorld::Root();
-    deposit.SL = QStringLiteral("9000001 ");
-    deposit.ItemID = QStringLiteral("DEPOSIT-330");
-    deposit.DeptCode = QStringLiteral("DEP");
-    deposit.RecordNum = 90;
-    ASSERT_TRUE(w.insertItem(deposit));
+    ASSERT_TRUE(w.insertItem(Inventory(
+        "SL=9000001 | ItemID=DEPOSIT-330 | DeptCode=DEP | RecordNum=90", WizardWorld::Root())));
     // The units dialog, then its questions, while the main form loads.
     w.ctx.showModal = ExecModal;
     w.sb.boxes.expect(kCaseUpcQuestion, BoxAnswer::No).expect(kCaseUpcQuestion, BoxAnswer::No);
