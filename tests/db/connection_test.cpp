@@ -208,30 +208,6 @@ TEST(ConnectionStart, AMissingTableIsCreatedWithItsIndexesAndOneThatCannotBeOpen
     EXPECT_FALSE(layer.RecordOp(kSpareTable, op::GetFirst, -1));
 }
 
-TEST(ConnectionStatements, ExecuteSqlCountsRowsLogsFailuresAndRecallsInventoryDeletes) {
-    Seeded seeded(5);
-    ASSERT_TRUE(seeded.fx.ok()) << seeded.fx.error.toStdString();
-    seeded.fx.run.UserID = QStringLiteral("ANN");
-    RecordLayer& db = *seeded.fx.layer;
-    EXPECT_EQ(db.ExecuteSql("UPDATE invt1 SET LinkItem = 'X1'  WHERE recordnum = 12"), 1);
-    EXPECT_EQ(db.ExecuteSql("UPDATE invt1 SET NoSuchColumn = 1"), 0);
-    const QStringList log = crlfLines(seeded.sb.readFile(QStringLiteral("C:\\KT\\PVSW.log")));
-    ASSERT_EQ(log.size(), 1);
-    EXPECT_TRUE(log[0].contains(" ANN UPDATE invt1 SET NoSuchColumn = 1 [EXE FAIL] Description: " +
-                                db.LastError().description + " Source: Quorvane SQLite"))
-        << log[0].toStdString();
-
-    const QString recall = QStringLiteral("C:\\KT\\DeleteRecall.txt");
-    ASSERT_TRUE(db.GetInventoryByRecordNum(12));
-    EXPECT_EQ(db.ExecuteSql("DELETE FROM Invt1 WHERE RecordNum = 12"), 1);
-    const QStringList lines = crlfLines(seeded.sb.readFile(recall));
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("INSERT INTO invt1 VALUES('10000001'")));
-    // Lower-case statements are not recognised as inventory deletes.
-    EXPECT_EQ(db.ExecuteSql("delete from invt1 WHERE RecordNum = 13"), 1);
-    EXPECT_EQ(crlfLines(seeded.sb.readFile(recall)).size(), 2);
-}
-
 // --- faults of the database file ---------------------------------------------------------------
 
 TEST(ConnectionFaults, AFileThatIsNotADatabaseFailsToConnect) {

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <QDate>
+#include <QRegularExpression>
 
 using namespace qv;
 using namespace qv::db;
@@ -87,7 +88,8 @@ protected:
 // or without a read), buffer, count, field ORDINAL, next (record number), read RECORDNUM,
 // hostile (hostile text in every text field), infinite (an endless quantity), other STATEMENT
 // (by another workstation), raw STATEMENT (past the engine), user NAME, recall (the recall
-// file), putback (runs its last line), commonslot (opens the Common table again).
+// file), putback (runs its last line), commonslot (opens the Common table again), sql STATEMENT
+// (ExecuteSql), log (the failed statements' log).
 QString RecordOpTest::custom(const QString& verb, const QStringList& a) {
     const QString recallFile = QStringLiteral("C:\\KT\\DeleteRecall.txt");
     const QStringList recall = crlfLines(sandbox.readFile(recallFile));
@@ -146,6 +148,14 @@ QString RecordOpTest::custom(const QString& verb, const QStringList& a) {
                QStringList(recall)
                    .replaceInStrings(QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")),
                                      QStringLiteral("<today>"))
+                   .join(QStringLiteral(" / ")) +
+               u'\n';
+    } else if (verb == u"sql") {
+        return QStringLiteral("sql: %1\n").arg(db().ExecuteSql(a[0]));
+    } else if (verb == u"log") {  // without its time
+        return QStringLiteral("log: ") +
+               crlfLines(sandbox.readFile(QStringLiteral("C:\\KT\\PVSW.log")))
+                   .replaceInStrings(QRegularExpression(QStringLiteral("^\\S+ \\S+ ")), QString())
                    .join(QStringLiteral(" / ")) +
                u'\n';
     } else if (verb == u"putback") {
