@@ -1,4 +1,5 @@
 #include "startup/entry_routine.h"
+#include "startup/command_line.h"
 #include "startup/search_settings.h"
 #include "tests/support/data_files.h"
 #include "tests/support/sandbox.h"
@@ -95,6 +96,26 @@ TEST(SearchSettings, EachKnownValueSelectsItsCodeAndAnythingElseTheDefault) {
         EXPECT_TRUE(values.DepositDeptCode.isEmpty());
         EXPECT_TRUE(sb.boxes.shown().empty());
     }
+}
+
+TEST(CommandLine, TheArgumentsGiveTheRecordTheUserAndTheTrainingFolder) {
+    for (const test::Case& c : test::Cases("startup/command_line.cases")) {
+        SCOPED_TRACE(c.where());
+        RunValues values;
+        EXPECT_EQ(ApplyCommandLine(c.text(0), values), c.num(1));
+        EXPECT_EQ(values.SelectedItemID, c.text(2));
+        EXPECT_EQ(values.UserID, c.text(3));
+        EXPECT_EQ(values.TrainingMode, c.flag(4));
+        if (c.flag(4)) {
+            EXPECT_EQ(values.DataPath, c.text(0).section("PATH=", 1));  // kept as typed
+        }
+    }
+}
+
+TEST(CommandLine, ArgumentsAreJoinedAfterTheProgramName) {
+    EXPECT_EQ(CommandLineText({"quorvane", "UID=12", "/USERID=ANN", "/PATH=C:\\My Data"}),
+              "UID=12 /USERID=ANN /PATH=C:\\My Data");
+    EXPECT_EQ(CommandLineText({"quorvane"}), QString());
 }
 
 }  // namespace

@@ -1,8 +1,14 @@
 #include "wizard/item_linker.h"
+#include "lookup/sl_code.h"
+#include "tests/support/data_files.h"
+#include "tests/support/sandbox.h"
 #include "tests/wizard/wizard_world.h"
 #include "wizard/creation_log.h"
+#include "wizard/sl_create.h"
+#include "wizard/uom_list.h"
 
 #include <gtest/gtest.h>
+#include <set>
 
 namespace qv::test {
 namespace {
@@ -77,6 +83,91 @@ TEST(WholeQuantity, OnlyWholeNumbersFromOneTo32767) {
     for (const char* bad : {"32768", "0", "-1", "1.5", "12x", ""}) {
         EXPECT_FALSE(WholeQuantity(bad).has_value()) << bad;
     }
+}
+
+// --- the alphanumeric successor --------------------------------------------------------------
+
+TEST(AlphaSuccessor, LettersMoveOnDigitsCountUpAndOtherEndingsCountAllDigitsPastTakenCodes) {
+    for (const Case& c : Cases("wizard/sl_codes.cases")) {
+        EXPECT_EQ(AlphaSuccessor(c.text(0), {}), c.text(1)) << c.where();
+    }
+    // A "Z" in a code of seven characters: the digits 1 and 2 make 12; 13 and 14 are taken.
+    const std::set<QString> taken{StoredSl("13"), StoredSl("14"), StoredSl("1")};
+    const SlTakenFn isTaken = [&taken](const QString& sl) { return taken.count(sl) > 0; };
+    EXPECT_EQ(AlphaSuccessor("A1B2CDZ", isTaken), "15");
+    EXPECT_EQ(AlphaSuccessor("ABCDEFZ", isTaken), "2");  // no digits at all: from zero
+    // Stored codes: numbers right-aligned, codes left-aligned.
+    EXPECT_EQ(StoredSl("1234568"), "1234568 ");
+    EXPECT_EQ(StoredSl("12"), "     12 ");
+    EXPECT_EQ(StoredSl("AB7D"), "AB7D    ");
+}
+
+// --- the next free code from the table -------------------------------------------------------
+
+TEST(SlCreate, TheNextFreeCodeFollowsTheHighestNumericCodeElseTheLastCode) {
+    for (const Case& c : Cases("wizard/sl_create.cases")) {
+        SCOPED_TRACE(c.where());
+        WizardWorld world{0, false};
+        int n = 0;
+        for (const QString& sl : c.list(0, u';')) {
+            db::InventoryRecord r = DbFixture::Item(n);
+            r.SL = sl;
+            r.RecordNum = 11 + n++;
+            ASSERT_TRUE(world.insertItem(r)) << world.layer().LastError().description.toStdString();
+        }
+        const QString next = gfsSLcreate(world.layer());
+        EXPECT_EQ(next, c.text(1));
+        EXPECT_EQ(world.checker().GetInventoryBySL(next, false), 0) << "the code is free";
+    }
+}
+
+const QString kFolder = QStringLiteral("C:\\KT");
+
+TEST(UomEntryFromLine, LabelIsFilledOrCutToFiveCharactersBeforeTheDescription) {
+    for (const Case& c : Cases("wizard/uom_lines.cases")) {
+        EXPECT_EQ(UomEntryFromLine(c.text(0)), c.text(1)) << c.where();
+    }
+}
+
+TEST(ReadUomFile, OneEntryPerLineInFileOrderOrTheSingleDefaultWhenMissing) {
+    Sandbox sb;
+    sb.makeDir(kFolder);
+    UomFile f = ReadUomFile(sb.fs, kFolder);
+    EXPECT_EQ(f.entries, QStringList{"EA   - Each"});
+    EXPECT_TRUE(f.problem.isEmpty());
+
+    sb.writeFile(kFolder + "\\uom.vor", "");
+    EXPECT_TRUE(ReadUomFile(sb.fs, kFolder).entries.isEmpty()) << "an empty file is no default";
+
+    sb.writeFile(kFolder + "\\uom.vor",
+                 "[CODE]1[LABEL]EA[DESC]Each\r\n[CODE]3[LABEL]CS[DESC]Case\r\n"
+                 "[CODE]4[LABEL]PK[DESC]Pack of six\r\n");
+    f = ReadUomFile(sb.fs, kFolder);
+    EXPECT_EQ(f.entries, (QStringList{"EA    - Each", "CS    - Case", "PK    - Pack of six"}));
+    EXPECT_TRUE(f.problem.isEmpty());
+}
+
+TEST(ReadUomFile, GarbledLinesAreLeftOutAndReported) {
+    Sandbox sb;
+    sb.writeFile(kFolder + "\\UOM.VOR", "\x01\x02garbage\n[LABEL]CS[DESC]Case\n\n[CODE]9\n");
+    const UomFile f = ReadUomFile(sb.fs, kFolder);
+    EXPECT_EQ(f.entries, QStringList{"CS    - Case"});
+    EXPECT_TRUE(f.problem.startsWith("2 line(s) of the unit of measure file"))
+        << f.problem.toStdString();
+    EXPECT_TRUE(f.problem.endsWith("(the first is line 1)."));
+}
+
+TEST(FindUomEntry, MatchesOnTheFirstFiveCharactersAndTheDescriptionFollowsTheSeparator) {
+    const QStringList entries{"EA    - Each", "CS    - Case"};
+    EXPECT_EQ(FindUomEntry(entries, "CS   "), 1);
+    EXPECT_EQ(FindUomEntry(entries, "CS"), 1);
+    EXPECT_EQ(FindUomEntry(entries, "     "), 0);
+    EXPECT_EQ(FindUomEntry(entries, "BX"), -1);
+    EXPECT_EQ(FindUomEntry(QStringList(), QString()), -1);
+    EXPECT_EQ(UomDescription("CS    - Case"), "Case");
+    EXPECT_EQ(UomDescription("6-PK  - Six pack"), "Six pack");
+    EXPECT_EQ(UomDescription("odd-one"), "one");
+    EXPECT_EQ(UomDescription("plain"), "plain");
 }
 
 }  // namespace

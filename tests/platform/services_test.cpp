@@ -1,9 +1,14 @@
+#include "platform/instance_guard.h"
+#include "platform/message_boxes.h"
 #include "platform/settings_store.h"
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QUuid>
 
 namespace qv {
 namespace {
@@ -47,6 +52,41 @@ TEST(QtSettingsStore, NamesMatchWithoutRegardToCaseAndValuesAreKeptExactly) {
     EXPECT_EQ(QtSettingsStore(dir.path()).getSetting(kApp, kDb, "DATAPATH"), tricky);
     ASSERT_TRUE(store.saveSetting(kApp, kDb, "Password", QString()));
     EXPECT_EQ(store.getSetting(kApp, kDb, "Password", "unset"), QString());
+}
+
+TEST(LineBreaks, CrCrLfAndLfAllBecomeOneBreak) {
+    EXPECT_EQ(normaliseLineBreaks(QStringLiteral("a\rb\r\nc\nd\r\n\re")),
+              QStringLiteral("a\nb\nc\nd\n\ne"));
+    EXPECT_EQ(normaliseLineBreaks(QStringLiteral("ends with CR\r")),
+              QStringLiteral("ends with CR\n"));
+}
+
+QString uniqueKey() {
+    return QStringLiteral("test-") + QUuid::createUuid().toString();
+}
+
+TEST(LocalInstanceGuard, SecondCopyIsToldAndCanWakeTheFirstOtherKeysAndEndedCopiesDoNot) {
+    const QString key = uniqueKey();
+    {
+        LocalInstanceGuard first(key);
+        ASSERT_FALSE(first.anotherInstanceRunning());
+        EXPECT_FALSE(first.anotherInstanceRunning());  // asking again changes nothing
+        int activations = 0;
+        QObject::connect(&first, &LocalInstanceGuard::activationRequested, [&] { ++activations; });
+        EXPECT_FALSE(LocalInstanceGuard(uniqueKey()).anotherInstanceRunning());
+
+        LocalInstanceGuard second(key);
+        EXPECT_TRUE(second.anotherInstanceRunning());
+        second.activateOther();
+        QElapsedTimer t;
+        t.start();
+        while (activations == 0 && t.elapsed() < 3000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+        EXPECT_EQ(activations, 1);
+    }
+    LocalInstanceGuard later(key);
+    EXPECT_FALSE(later.anotherInstanceRunning());
 }
 
 }  // namespace
