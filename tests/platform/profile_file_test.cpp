@@ -215,28 +215,5 @@ TEST(ProfileWrite, TextThatWouldBreakTheFileOrAFailedWriteLeavesTheFileWhole) {
     EXPECT_EQ(sb.readFile(kIni), before);
 }
 
-TEST(ProfileProbe, DeletingTheNamelessSectionTellsWhetherTheNameIsUsable) {
-    test::Sandbox sb;
-    const QByteArray before = "[]\r\nx=1\r\n; c\n[S]\rk=v";
-    sb.writeFile(kIni, before);
-    FaultyFileSystem faulty(sb.fs);
-    EXPECT_TRUE(write(faulty, "", std::nullopt, std::nullopt));
-    EXPECT_EQ(sb.readFile(kIni), before);
-    EXPECT_EQ(faulty.replaceCalls, 0);
-
-    const QString missing = QStringLiteral("C:\\KT\\NEW.INI");
-    EXPECT_TRUE(write(sb.fs, "", std::nullopt, std::nullopt, nullptr, missing));
-    EXPECT_FALSE(sb.fs.fileExists(missing));
-    const std::pair<const char*, ProfileError> bad[] = {
-        {"C:\\NOWHERE\\VOR.INI", ProfileError::NoFolder},
-        {"C:\\KT", ProfileError::NotAFile},
-        {" ", ProfileError::BadFileName}};
-    for (const auto& [file, expected] : bad) {
-        ProfileError why = ProfileError::None;
-        EXPECT_FALSE(write(sb.fs, "", std::nullopt, std::nullopt, &why, file)) << file;
-        EXPECT_EQ(why, expected) << file;
-    }
-}
-
 }  // namespace
 }  // namespace qv

@@ -4,8 +4,6 @@
 #include <QTest>
 #include <QtWidgets>
 
-#include <cstdlib>
-
 namespace qv {
 namespace {
 
@@ -115,23 +113,6 @@ TEST_F(FormFonts, ButtonLookGoesOnceToControlsNamedCmdInAnyCase) {
     EXPECT_GT(once.size(), own.size());
     ApplyFormFonts(&form);
     EXPECT_EQ(save->styleSheet(), once);
-}
-
-bool near(QRgb pixel, int grey, int tolerance = 12) {
-    return std::abs(qRed(pixel) - grey) <= tolerance &&
-           std::abs(qGreen(pixel) - grey) <= tolerance &&
-           std::abs(qBlue(pixel) - grey) <= tolerance;
-}
-
-TEST_F(FormFonts, ButtonLookDrawsItsBorderAndShading) {
-    auto* ok = addControl<QPushButton>(&form, "cmdOK");
-    ApplyFormFonts(&form);
-    ok->setGeometry(0, 0, 120, 40);
-    const QImage image = ok->grab().toImage();
-    ASSERT_EQ(image.height(), 40);
-    EXPECT_TRUE(near(image.pixel(0, 20), 0x8a)) << std::hex << image.pixel(0, 20);    // border
-    EXPECT_TRUE(near(image.pixel(60, 2), 0xfc)) << std::hex << image.pixel(60, 2);    // top
-    EXPECT_TRUE(near(image.pixel(60, 37), 0xdc)) << std::hex << image.pixel(60, 37);  // bottom
 }
 
 // ---- SelectAllText -------------------------------------------------------------------------
