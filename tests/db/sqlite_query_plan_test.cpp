@@ -4,7 +4,6 @@
 #include "tests/support/data_files.h"
 
 #include <gtest/gtest.h>
-#include <QHash>
 #include <QTemporaryDir>
 
 // The reads the record layer makes for one row must be answered from an index: this suite
@@ -18,8 +17,6 @@ namespace qv::db {
 namespace {
 
 constexpr int kItems = 3000;
-
-using Row = QHash<QString, QString>;  // column name (lower case) -> stored text
 
 enum class Rule {
     Seek,           // every step searches an index ("seek")
@@ -55,41 +52,32 @@ protected:
         delete dir_;
     }
 
+    // Item i: the columns the reads look at vary with i (codes with and without leading blanks,
+    // descriptions and vendors in both cases, some items with two UPC codes); the others hold
+    // fixed values.
     static void addItem(int i) {
-        Row r;
-        const bool upper = i % 2 == 0;
-        r["sl"] = QString::number(10000000 + i * 3);
-        r["itemid"] = (i % 7 == 0 ? QStringLiteral("  ") : QString()) +
-                      QStringLiteral("ITEM%1").arg(i, 5, 10, QLatin1Char('0'));
+        const QString sl = QString::number(10000000 + i * 3);
         const QString desc = QStringLiteral("Desc %1").arg(i % 400, 3, 10, QLatin1Char('0'));
-        r["description"] = upper ? desc.toUpper() : desc.toLower();
-        r["subdescription"] = QStringLiteral("Sub %1").arg(i % 50);
         const QString vendor = QStringLiteral("V%1").arg(i % 25, 2, 10, QLatin1Char('0'));
-        r["vendorcode"] = i % 3 == 0 ? vendor.toLower() : vendor;
-        r["deptcode"] = QStringLiteral("D%1").arg(i % 12);
-        r["poll"] = i % 3 == 0 ? QStringLiteral("Y") : QStringLiteral("N");
-        r["locfront"] = QStringLiteral("F%1").arg(i % 60);
-        r["locback"] = QStringLiteral("B%1").arg(i % 45);
-        r["recordnum"] = QString::number(11 + i);
-        r["pricefactor"] = i % 10 == 0 ? QStringLiteral("PF%1").arg(i % 4) : QString();
-
-        // The columns the reads look at come from the row; the others hold fixed values.
         const QString blanks = QStringLiteral("' ',").repeated(9);
-        exec((QStringLiteral("INSERT INTO invt1 VALUES('%1','%2','%3','%4','N','N',' ','%5',%6.25,"
-                             "1.5000,3,1,10,1,'1','%7',' ',0,1.5,' ',' ','%8',") +
-              blanks + QStringLiteral("0,%6.00,' ',' ',' ','EA',' ','%9','%10',%11,") + blanks +
+        exec((QStringLiteral("INSERT INTO invt1 VALUES('%1','%2','%3','Sub %4','N','N',' ','%5',"
+                             "%6.25,1.5000,3,1,10,1,'1','D%7',' ',0,1.5,' ',' ','%8',") +
+              blanks + QStringLiteral("0,%6.00,' ',' ',' ','EA',' ','F%9','B%10',%11,") + blanks +
               QStringLiteral("'%12',0,1,0,0,0,0)"))
-                 .arg(r["sl"], r["itemid"], r["description"], r["subdescription"], r["vendorcode"],
-                      QString::number(i), r["deptcode"], r["poll"], r["locfront"], r["locback"],
-                      r["recordnum"], r["pricefactor"]));
-        for (int c = 0; c < (i % 5 == 0 ? 2 : 1); ++c) {  // some items have two codes
-            Row u;
-            u["sl"] = r["sl"];
-            u["upc"] = QString::number(400000000000LL + i * 7) + (c == 1 ? "9" : "");
-            u["poll"] = i % 4 == 0 ? QStringLiteral("Y") : QStringLiteral("N");
-            u["invuid"] = r["recordnum"];
-            exec(QStringLiteral("INSERT INTO UPC1 VALUES('%1','%2','Label','%3',%4)")
-                     .arg(u["sl"], u["upc"], u["poll"], u["invuid"]));
+                 .arg(sl,
+                      (i % 7 == 0 ? QStringLiteral("  ") : QString()) +
+                          QStringLiteral("ITEM%1").arg(i, 5, 10, QLatin1Char('0')),
+                      i % 2 == 0 ? desc.toUpper() : desc.toLower(), QString::number(i % 50),
+                      i % 3 == 0 ? vendor.toLower() : vendor, QString::number(i),
+                      QString::number(i % 12), i % 3 == 0 ? "Y" : "N", QString::number(i % 60))
+                 .arg(i % 45)
+                 .arg(11 + i)
+                 .arg(i % 10 == 0 ? QStringLiteral("PF%1").arg(i % 4) : QString()));
+        for (int c = 0; c < (i % 5 == 0 ? 2 : 1); ++c) {
+            exec(QStringLiteral("INSERT INTO UPC1 VALUES('%1','%2%3','Label','%4',%5)")
+                     .arg(sl, QString::number(400000000000LL + i * 7), c == 1 ? "9" : "",
+                          i % 4 == 0 ? "Y" : "N")
+                     .arg(11 + i));
         }
     }
 
