@@ -16,7 +16,7 @@ folders=(platform settings db datapath lookup wizard startup)
 filters=()
 for f in "${folders[@]}"; do filters+=(--filter "$f/"); done
 gcovr -r . "$dir" "${filters[@]}" --exclude-throw-branches --exclude-unreachable-branches \
-    --json-summary "$dir/coverage.json" >/dev/null
+    --json-summary "$dir/coverage.json" >/dev/null 2>"$dir/gcovr.log"
 python3 - "$dir/coverage.json" "${folders[@]}" <<'PY'
 import json, sys
 files = json.load(open(sys.argv[1]))["files"]

@@ -37,14 +37,6 @@ QStringList Case::from(int i) const {
 
 namespace {
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    const char l = static_cast<char>(c | 0x20);
-    return l >= 'a' && l <= 'f' ? l - 'a' + 10 : -1;
-}
-
 // Splits one line into cells; an unclosed quote or a bad escape fails the test.
 std::vector<std::optional<QByteArray>> parseCells(const QByteArray& line, const std::string& at) {
     std::vector<std::optional<QByteArray>> cells;
@@ -70,32 +62,14 @@ std::vector<std::optional<QByteArray>> parseCells(const QByteArray& line, const 
                     continue;
                 }
                 const char e = line[++i];
-                switch (e) {
-                    case 'r':
-                        out += '\r';
-                        break;
-                    case 'n':
-                        out += '\n';
-                        break;
-                    case 't':
-                        out += '\t';
-                        break;
-                    case '0':
-                        out += '\0';
-                        break;
-                    case 'x': {
-                        const int hi = i + 1 < n ? hexDigit(line[i + 1]) : -1;
-                        const int lo = i + 2 < n ? hexDigit(line[i + 2]) : -1;
-                        if (hi < 0 || lo < 0) {
-                            ADD_FAILURE() << at << ": bad \\x escape";
-                        }
-                        out += static_cast<char>(hi * 16 + lo);
-                        i += 2;
-                        break;
-                    }
-                    default:
-                        out += e;
-                        break;  // \\ \" \|
+                if (e == 'x') {  // two hex digits
+                    bool ok = false;
+                    out += static_cast<char>(line.mid(i + 1, 2).toInt(&ok, 16));
+                    EXPECT_TRUE(ok && i + 2 < n) << at << ": bad \\x escape";
+                    i += 2;
+                } else {  // \r \n \t \0, or the character itself: \\ \" \|
+                    const qsizetype k = QByteArrayView("rnt0").indexOf(e);
+                    out += k < 0 ? e : "\r\n\t"[k];
                 }
             }
             if (!closed) {
