@@ -189,32 +189,6 @@ TEST_F(DataPathDialogTest, AFolderOutsideTheDrivesComesBackWithItsStartUpperCase
     EXPECT_TRUE(sb.fs.dirExists(dataBox()->text()));
 }
 
-TEST_F(DataPathDialogTest, ChangingThroughTheRealDialogAndItsBrowser) {
-    sb.makeDir("C:\\KT\\Data");
-    sb.settings.saveSetting(kApp, "DATABASE", "DATAPATH", "C:\\KT");
-    clsDataPath real(sb.services, ini, run);
-    real.gpDataPathRead();
-    real.setMaxStations(50);
-    real.setStationNumberEnabled(true);
-    test::ModalDriver driver;
-    driver
-        .on("frmSM_DATAPATH2",
-            [](QWidget* w) { w->findChild<QPushButton*>("cmdBrowsePath_1")->click(); })
-        .on("frmSMFILE_PATH",
-            [this](QWidget* w) {
-                auto* tree = w->findChild<QTreeView*>("dirBrowse");
-                auto* model = qobject_cast<QFileSystemModel*>(tree->model());
-                tree->setCurrentIndex(model->index(sb.native("C:\\KT\\Data")));
-                QTest::keyClick(w, Qt::Key_F10);
-            })
-        .on("frmSM_DATAPATH2",
-            [](QWidget* w) { QTest::keyClick(w->findChild<QWidget*>("txtEdit_1"), Qt::Key_F10); });
-    EXPECT_TRUE(real.gfbVOR_DataPath_change(false));
-    EXPECT_TRUE(driver.done());
-    EXPECT_EQ(real.DataPath(), "C:\\KT\\Data");
-    EXPECT_EQ(stored("DATAPATH"), "C:\\KT\\Data");
-}
-
 // The first start typed with keys only: the program's own question, then the dialog.
 TEST_F(DataPathDialogTest, FirstStartTypedWithKeysOnly) {
     clsDataPath real(sb.services, ini, run);

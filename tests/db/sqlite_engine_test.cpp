@@ -244,19 +244,5 @@ TEST_F(SqliteEngineTest, AWriteWaitsForAnotherWriterThenFailsClearly) {
     EXPECT_EQ(exec(QStringLiteral("UPDATE items SET Qty = 2"), waiting.get()), 3);
 }
 
-TEST_F(SqliteEngineTest, StatementsOfOneShapeArePreparedOnce) {
-    makeItems();
-    count(QStringLiteral("SELECT COUNT(*) FROM items WHERE SL = 'A1'"));
-    const auto prepared = engine_.prepareCount();
-    const auto translated = engine_.translationCount();
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM items WHERE SL = 'A1'")), 1);
-    EXPECT_EQ(engine_.translationCount(), translated);
-    EXPECT_EQ(engine_.prepareCount(), prepared);
-    // Another value, same shape: translated again but not prepared again.
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM items WHERE SL = 'B2'")), 1);
-    EXPECT_EQ(engine_.translationCount(), translated + 1);
-    EXPECT_EQ(engine_.prepareCount(), prepared);
-}
-
 }  // namespace
 }  // namespace qv::db

@@ -149,30 +149,6 @@ TEST(BreakDownAnswers, EachPatternAsksItsQuestionsAndSetsItsCountsAsTheGoldenTex
     ExpectGolden("wizard/break_down.txt", out);
 }
 
-TEST_F(BreakDown, QuestionsComeBelowEachOtherAndF10AcceptsAsTheButtonDoes) {
-    QPoint first;
-    QPoint second;
-    const auto step = [](QPoint& at, const QString& question, const QString& typed) {
-        return [&at, question, typed](QDialog& d) {
-            at = d.pos();
-            QuantityStep(question, typed)(d);
-        };
-    };
-    world.script.on("FrmPackQty", step(first, "Enter Number of Packs in the Case", "12"))
-        .on("FrmPackQty", step(second, "Enter Number of single items in the Pack", "6"));
-    auto f = make();
-    f->move(300, 200);
-    BreakDownStep(true, {true, true, true})(*f);
-    EXPECT_EQ(first, PackQtyFirstPosition(f->frameGeometry()));
-    EXPECT_EQ(second, first + QPoint(twips(500), twips(500)));
-
-    world.sb.boxes.expect(QString());  // one sell-by unit
-    auto again = make();
-    again->show();
-    QTest::keyClick(again.get(), Qt::Key_F10);
-    EXPECT_EQ(again->outcome(), FrmBreakDown::Outcome::OneUnit);
-}
-
 TEST_F(BreakDown, EscCancelsAndEndsTheProgram) {
     auto f = make();
     f->show();
