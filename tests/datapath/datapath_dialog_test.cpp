@@ -67,32 +67,6 @@ protected:
     QString state(const QString& label);
 };
 
-// ---------------------------------------------------------------------------------------------
-// Loading
-
-TEST_F(DataPathDialogTest, LoadingShowsTheStoredValuesOrCKtAndTheImportRowOnlyWhenItDiffers) {
-    open();  // the first start, without settings
-    QString state = test::FormState(*form);
-    // The data row sits where the unused import/export row would be.
-    EXPECT_LT(dataBox()->y(), importBox()->y());
-    EXPECT_TRUE(form->Loaded());
-
-    dp.setDataPath("C:\\Store");
-    dp.setImportExportPath("c:\\store");
-    dp.setNetwork(true);
-    dp.setTestPath("Y");  // loading a checked training flag is no click: no caution box
-    dp.setStation("7");
-    open();
-    state += test::FormState(*form);
-    dp.setImportExportPath("C:\\Exchange");
-    open();
-    state += test::FormState(*form);
-    EXPECT_NE(dataBox()->y(), importBox()->y());  // the two rows do not lie on each other
-    test::ExpectGolden("datapath/dialog_loaded.txt", state);
-    EXPECT_TRUE(sb.boxes.shown().empty());
-    EXPECT_EQ(sb.settings.size(), 0);
-}
-
 // What the dialog shows and the object holds: the dialog (open, or closed with its result),
 // its buttons and station list, the object's values, the settings stored and the messages
 // shown since the last look.
@@ -157,6 +131,15 @@ TEST_F(DataPathDialogTest, EveryStepLeavesTheDialogAndTheSettingsAsTheGoldenText
                              driver.on("frmSMFILE_PATH",
                                        [k](QWidget* w) { QTest::keyClick(w, k.key()); });
                              child<QPushButton>("cmdBrowsePath_1")->click();
+                         } else if (verb == u"form") {
+                             out += test::FormState(*form);
+                         } else if (verb == u"above") {  // by rows on the screen
+                             EXPECT_LT(form->findChild<QWidget*>(a.value(0))->y(),
+                                       form->findChild<QWidget*>(a.value(1))->y());
+                         } else if (verb == u"network") {
+                             dp.setNetwork(a.value(0) == u"y");
+                         } else if (verb == u"training") {
+                             dp.setTestPath(a.value(0));
                          } else if (verb == u"create") {
                              dp.setCreatePath(a.value(0) == u"y");
                          } else {
