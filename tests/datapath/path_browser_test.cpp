@@ -63,16 +63,6 @@ protected:
     }
 };
 
-TEST_F(PathBrowserTest, WithoutSettingsItOpensInFolderModeOnTheCurrentFolder) {
-    form.show();
-    EXPECT_EQ(form.currentFolder(), QDir::cleanPath(QDir::currentPath()));
-    EXPECT_EQ(pathLabel(), sb.fs.resolver().toDisplay(QDir::currentPath()));
-    EXPECT_TRUE(form.BrowseCancelled);
-    expectLayout(4653, 4275, 1860, 3150);
-    child<QLabel>("lblPath")->clear();  // the current folder differs from run to run
-    test::ExpectGolden("datapath/browser_folder_mode.txt", test::FormState(form));
-}
-
 // What the browser shows and returns: open or closed, the folder shown, whether Accept is on,
 // the drive list, the files listed and the results.
 QString PathBrowserTest::state(const QString& label) {

@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 #include <QStringList>
-#include <cmath>
 #include <limits>
 
 using namespace qv;
@@ -118,28 +117,6 @@ TEST(StoreTableDefinitions, ValuesListsQuoteTextAndWriteNumbersWithAPoint) {
     EXPECT_EQ(fieldProblem(bad.fields(), inventory::kColumns),
               QStringLiteral("The value of QtyOnHand cannot be stored."));
     test::ExpectGolden("db/values_lists.txt", out);
-}
-
-TEST(StoreTableDefinitions, SpecialCodesAndValuesIntoFieldsSurviveBadData) {
-    const std::pair<const char*, int> codes[] = {{"~NONSTK", 1},   {"~ROA    ", 2}, {"~ROAL", 3},
-                                                 {"~ROALTX", 10},  {"~DPOUT", -1},  {"0", 0},
-                                                 {"~roa", 999999}, {"ABC", 999999}};
-    for (const auto& [code, number] : codes) {
-        EXPECT_EQ(inventory::SpecialCodeNumber(QString::fromLatin1(code)), number) << code;
-    }
-    InventoryRecord r;
-    valueToField(r.MinQ, Value::integer(70000));
-    EXPECT_EQ(r.MinQ, 32767);
-    valueToField(r.MinQ, Value::text(QStringLiteral("abc")));
-    EXPECT_EQ(r.MinQ, 0);
-    valueToField(r.MaxQ, Value::real(2.5));
-    EXPECT_EQ(r.MaxQ, 2);
-    valueToField(r.QtyOnHand, Value::real(1e300));
-    EXPECT_TRUE(std::isfinite(r.QtyOnHand));
-    valueToField(r.Description, Value::text(QString(50, u'x')));
-    EXPECT_EQ(r.Description.str().size(), 30);
-    valueToField(r.PenLiqorUnit, Value());
-    EXPECT_EQ(r.PenLiqorUnit, 0);
 }
 
 TEST(FixedText, HoldsItsWidthNeverSplitsASurrogatePairAndTrimsOnlyTheEnds) {

@@ -122,15 +122,13 @@ struct LookupRig {
     }
 
     // Text of a column in data rows 1 to the page's rows (blank rows as "").
-    QStringList column(int col) const {
+    QStringList descriptions() const {
         QStringList out;
         for (int r = 1; r < grid.Rows(); ++r) {
-            out << grid.TextMatrix(r, col);
+            out << grid.TextMatrix(r, 0);
         }
         return out;
     }
-    QStringList descriptions() const { return column(0); }
-    QString selectedDescription() const { return grid.TextMatrix(grid.Row(), 0); }
 
     LookupSession session;
     CountrySettings country;

@@ -72,7 +72,7 @@ TEST(TypedRun, ARootWithoutUpcIsGivenOneTypedIntoItsDialog) {
     w.sb.boxes.expect(QString());  // one sell-by unit
     ModalDriver driver;
     driver.on("FrmUPC", Keys("root_upc.steps"))
-        .on("FrmBreakDown", [](QWidget*) { Press(Qt::Key_F10); })
+        .on("FrmBreakDown", [](QWidget*) { QTest::keyClick(Focused(), Qt::Key_F10); })
         .on("FrmMain", Keys("only_the_way_out.steps"));
     ShowMainForm(w.ctx);
     EXPECT_TRUE(driver.done());

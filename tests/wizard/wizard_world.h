@@ -137,7 +137,6 @@ struct WizardWorld {
             "QtyOnHand=10 | MinQ=2 | MaxQ=20 | QTYINPACK=1 | TaxCode=A | DeptCode=BEER | Poll=Y | "
             "UOM=CS | RecordNum=100");
     }
-    static QString RootUpc() { return QStringLiteral("9412345000019"); }
 
     explicit WizardWorld(int items = 30, bool withRoot = true, bool rootUpc = true)
         : fx(sb, DbFixture::Options{items}),
@@ -145,7 +144,7 @@ struct WizardWorld {
           ctx(contextOver(*fx.layer)) {
         EXPECT_TRUE(fx.ok()) << fx.error.toStdString();
         if (withRoot && fx.ok()) {
-            EXPECT_TRUE(insertItem(Root(), rootUpc ? RootUpc() : QString()));
+            EXPECT_TRUE(insertItem(Root(), rootUpc ? QStringLiteral("9412345000019") : QString()));
         }
     }
 
