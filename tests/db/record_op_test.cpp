@@ -13,8 +13,6 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <QDate>
-#include <QRegularExpression>
 
 using namespace qv;
 using namespace qv::db;
@@ -59,7 +57,8 @@ protected:
             [this, writes](const QString& l, int t, bool f, const QString& s, const QString& e) {
                 return writes ? describeWrite(l, t, f, s, e) : describe(l, t, f, s);
             },
-            [this](const QString& verb, const QStringList& a) { return custom(verb, a); });
+            [this](const QString& verb, const QStringList& a) { return custom(verb, a); },
+            &sandbox);
         return out.replace(QChar(0), QStringLiteral("\\0"));
     }
     QString custom(const QString& verb, const QStringList& a);
@@ -84,36 +83,18 @@ protected:
 
 // --- reads ------------------------------------------------------------------------------------
 
-// The test's own steps: rows (of the current row set), bysl CODE y/n (GetInventoryBySL with
-// or without a read), buffer, count, field ORDINAL, next (record number), read RECORDNUM,
-// hostile (hostile text in every text field), infinite (an endless quantity), other STATEMENT
-// (by another workstation), raw STATEMENT (past the engine), user NAME, recall (the recall
-// file), putback (runs its last line), commonslot (opens the Common table again), sql STATEMENT
-// (ExecuteSql), log (the failed statements' log).
+// The test's own steps: rows (of the current row set), field ORDINAL, hostile (hostile text in
+// every text field), infinite (an endless quantity), other STATEMENT (by another workstation),
+// raw STATEMENT (past the engine), user NAME, threesegments (a key no table has), commonslot
+// (opens the Common table again).
 QString RecordOpTest::custom(const QString& verb, const QStringList& a) {
-    const QString recallFile = QStringLiteral("C:\\KT\\DeleteRecall.txt");
-    const QStringList recall = crlfLines(sandbox.readFile(recallFile));
     const int n = a.value(0).toInt();
     if (verb == u"rows") {
         EXPECT_EQ(db().CurrentRow(kInventoryTable)->recordCount(), n);
-    } else if (verb == u"bysl") {
-        return QStringLiteral("GetInventoryBySL(%1, %2) = %3\n")
-            .arg(a[0], a[1])
-            .arg(db().GetInventoryBySL(a[0], a[1] == u"y"));
-    } else if (verb == u"buffer") {
-        return QStringLiteral("buffer: ") + test::RecordText(db().Inventory) + u'\n';
-    } else if (verb == u"count") {
-        return QStringLiteral("rows %1\n").arg(db().InventoryRowCount().value_or(-1));
     } else if (verb == u"field") {
         return QStringLiteral("field %1: %2 %3\n")
             .arg(QString::number(n), db().FieldName(kInventoryTable, n),
                  QString::fromStdString(enginetest::Show(db().FieldValue(kInventoryTable, n))));
-    } else if (verb == u"next") {
-        return QStringLiteral("next record number %1\n").arg(db().NextRecordNumber());
-    } else if (verb == u"read") {
-        const bool found = db().GetInventoryByRecordNum(n);
-        return QStringLiteral("record %1: ").arg(n) +
-               (found ? test::RecordText(db().Inventory) : QStringLiteral("none")) + u'\n';
     } else if (verb == u"hostile") {
         const QString nasty =
             QStringLiteral("a'b''c'); DROP TABLE invt1; --") + QChar(0) + QString(40, u'x');
@@ -143,23 +124,6 @@ QString RecordOpTest::custom(const QString& verb, const QStringList& a) {
         sqlite3_close(raw);
     } else if (verb == u"user") {
         fx.run.UserID = a[0];
-    } else if (verb == u"recall") {
-        return QStringLiteral("recall: ") +
-               QStringList(recall)
-                   .replaceInStrings(QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")),
-                                     QStringLiteral("<today>"))
-                   .join(QStringLiteral(" / ")) +
-               u'\n';
-    } else if (verb == u"sql") {
-        return QStringLiteral("sql: %1\n").arg(db().ExecuteSql(a[0]));
-    } else if (verb == u"log") {  // without its time
-        return QStringLiteral("log: ") +
-               crlfLines(sandbox.readFile(QStringLiteral("C:\\KT\\PVSW.log")))
-                   .replaceInStrings(QRegularExpression(QStringLiteral("^\\S+ \\S+ ")), QString())
-                   .join(QStringLiteral(" / ")) +
-               u'\n';
-    } else if (verb == u"putback") {
-        return QStringLiteral("put back: %1\n").arg(db().ExecuteSql(recall.value(1)));
     } else if (verb == u"threesegments") {  // no table has such a key
         db().Keys.ordinal[0] = 2;
         db().Keys.ordinal[1] = 0;

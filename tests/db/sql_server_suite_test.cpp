@@ -454,6 +454,41 @@ protected:
             .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     }
 
+    // The writes of a step table (tests/support/record_steps.h), errors by their number, with
+    // the test's own steps: elsewhere RECORDNUM [| FIELDS] (the row read, and changed and
+    // written, by a second workstation), upccount (the UPC rows) and user NAME.
+    QString writes(const char* relative) {
+        const QString out = test::RunRecordSteps(
+            db(), relative,
+            [this](const QString& label, int, bool found, const QString&, const QString& error) {
+                return label + (found ? QStringLiteral(": done") : QStringLiteral(": none")) +
+                       (error.isEmpty()
+                            ? QString()
+                            : QStringLiteral(", error %1").arg(db().LastError().number)) +
+                       u'\n';
+            },
+            [this](const QString& verb, const QStringList& a) {
+                if (verb == u"upccount") {
+                    return QStringLiteral("UPC rows %1\n").arg(count(upcTable()));
+                }
+                if (verb == u"user") {
+                    run_.UserID = a[0];
+                    return QString();
+                }
+                EXPECT_TRUE(second().GetInventoryByRecordNum(a[0].toInt()));
+                if (a.size() == 1) {
+                    return QStringLiteral("elsewhere: ") + test::RecordText(second().Inventory) +
+                           u'\n';
+                }
+                second().Inventory =
+                    test::Inventory(a.mid(1).join(QStringLiteral(" | ")), second().Inventory);
+                EXPECT_TRUE(second().RecordOp(kInventoryTable, op::Update, 0));
+                return QString();
+            },
+            &sandbox_);
+        return QString(out).replace(inventoryTable(), QStringLiteral("invt<store>"));
+    }
+
     qv::test::Sandbox sandbox_;
     RunValues run_;
     clsINI_Services ini_{sandbox_.fs, sandbox_.boxes};
@@ -542,62 +577,11 @@ TEST_F(SqlServerRecordLayer, WalksOnKeysOneAndThreeVisitEveryRowOnceInOrder) {
 }
 
 TEST_F(SqlServerRecordLayer, ALostUpdateIsRefusedAndTheRowReadAgainCanBeWritten) {
-    db().Inventory.RecordNum = 17;
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0));
-    // Another workstation reads and changes the same item in between.
-    RecordLayer& other = second();
-    other.Inventory.RecordNum = 17;
-    ASSERT_TRUE(other.RecordOp(kInventoryTable, op::GetEqual, 0));
-    other.Inventory.Description = QStringLiteral("CHANGED ELSEWHERE");
-    ASSERT_TRUE(other.RecordOp(kInventoryTable, op::Update, 0)) << S(other.LastError().description);
-
-    db().Inventory.Description = QStringLiteral("MINE");
-    db().Inventory.QZV1 = 5;
-    EXPECT_FALSE(db().RecordOp(kInventoryTable, op::Update, 0));
-    EXPECT_EQ(S(db().LastError().description), kRowNotLocatedForUpdating);
-    ASSERT_TRUE(db().GetInventoryByRecordNum(17));
-    EXPECT_EQ(S(db().Inventory.Description.rtrimmed()), "CHANGED ELSEWHERE");
-    EXPECT_EQ(db().Inventory.QZV1, 0);
-    db().Inventory.QZV1 = 9;
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Update, 0)) << S(db().LastError().description);
-    ASSERT_TRUE(other.GetInventoryByRecordNum(17));
-    EXPECT_EQ(other.Inventory.QZV1, 9);
+    test::ExpectGolden("db/server_lost_update.txt", writes("db/server_lost_update.steps"));
 }
 
 TEST_F(SqlServerRecordLayer, DeleteKeepsARecallLineForItemsAndDuplicateKeysAreRefused) {
-    run_.UserID = QStringLiteral("ANN");
-    db().Inventory.RecordNum = 19;
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::GetEqual, 0));
-    ASSERT_TRUE(db().RecordOp(kInventoryTable, op::Delete, 0)) << S(db().LastError().description);
-    EXPECT_EQ(db().InventoryRowCount(), std::optional<std::int64_t>(kStockSize - 1));
-    const QString recall = kDataFolder + QStringLiteral("\\DeleteRecall.txt");
-    const QStringList lines = fileLines(recall);
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(S(lines[0]), S(QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")) +
-                             QStringLiteral(" ANN  quorvane")));
-    // The recall line puts the row back as it was.
-    EXPECT_EQ(db().ExecuteSql(lines[1]), 1) << S(db().LastError().description);
-    ASSERT_TRUE(db().GetInventoryByRecordNum(19));
-    EXPECT_EQ(db().Inventory, DbFixture::Item(8));
-    // A UPC row goes without a recall line.
-    db().Upc.UPC = DbFixture::UpcCode(8);
-    ASSERT_TRUE(db().RecordOp(kUpcTable, op::GetEqual, 2));
-    ASSERT_TRUE(db().RecordOp(kUpcTable, op::Delete, 2)) << S(db().LastError().description);
-    EXPECT_EQ(count(upcTable()), kStockSize - 1);
-    EXPECT_EQ(fileLines(recall).size(), 2);
-
-    // A UPC another item has, an item with an S/L code that is taken: refused, nothing written.
-    db().Upc = DbFixture::UpcFor(4);
-    db().Upc.SL = DbFixture::Item(9).SL.str();
-    EXPECT_FALSE(db().RecordOp(kUpcTable, op::Insert, 0));
-    EXPECT_EQ(db().LastError().number, 2601) << S(db().LastError().description);
-    db().Inventory = DbFixture::Item(5);
-    db().Inventory.RecordNum = 700;
-    db().Inventory.ItemID = QStringLiteral("OTHER");
-    EXPECT_FALSE(db().RecordOp(kInventoryTable, op::Insert, 0));
-    EXPECT_EQ(db().LastError().number, 2601) << S(db().LastError().description);
-    EXPECT_EQ(count(upcTable()), kStockSize - 1);
-    EXPECT_FALSE(db().GetInventoryByRecordNum(700));
+    test::ExpectGolden("db/server_delete.txt", writes("db/server_delete.steps"));
 }
 
 // A database that holds a store of its own already: its COMMON table and its tables are left

@@ -5,6 +5,8 @@
 #include "tests/support/record_text.h"
 
 #include <gtest/gtest.h>
+#include <QDate>
+#include <QRegularExpression>
 #include <map>
 
 namespace qv::test {
@@ -42,8 +44,53 @@ int Table(const QString& name) {
 
 }  // namespace
 
+// The looks of the step table; nothing when the verb is not one.
+std::optional<QString> Look(db::RecordLayer& layer, const QString& verb, const QStringList& a,
+                            const Sandbox* sb) {
+    const int n = a.value(0).toInt();
+    const auto lines = [sb](const char* file) {
+        return sb ? QString::fromUtf8(sb->readFile(QStringLiteral("C:\\KT\\") + file))
+                        .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)
+                  : QStringList();
+    };
+    if (verb == u"read") {
+        const bool found = layer.GetInventoryByRecordNum(n);
+        return QStringLiteral("record %1: %2\n")
+            .arg(QString::number(n), found ? RecordText(layer.Inventory) : QStringLiteral("none"));
+    } else if (verb == u"count") {
+        return QStringLiteral("rows %1\n").arg(layer.InventoryRowCount().value_or(-1));
+    } else if (verb == u"next") {
+        return QStringLiteral("next record number %1\n").arg(layer.NextRecordNumber());
+    } else if (verb == u"buffer") {
+        return QStringLiteral("buffer: ") + RecordText(layer.Inventory) + u'\n';
+    } else if (verb == u"bysl") {
+        return QStringLiteral("GetInventoryBySL(%1, %2) = %3\n")
+            .arg(a[0], a[1])
+            .arg(layer.GetInventoryBySL(a[0], a[1] == u"y"));
+    } else if (verb == u"sql") {
+        return QStringLiteral("sql: %1\n").arg(layer.ExecuteSql(a[0]));
+    } else if (verb == u"recall") {
+        return QStringLiteral("recall: ") +
+               lines("DeleteRecall.txt")
+                   .replaceInStrings(QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")),
+                                     QStringLiteral("<today>"))
+                   .join(QStringLiteral(" / ")) +
+               u'\n';
+    } else if (verb == u"putback") {
+        return QStringLiteral("put back: %1\n")
+            .arg(layer.ExecuteSql(lines("DeleteRecall.txt").value(1)));
+    } else if (verb == u"log") {
+        return QStringLiteral("log: ") +
+               lines("PVSW.log")
+                   .replaceInStrings(QRegularExpression(QStringLiteral("^\\S+ \\S+ ")), QString())
+                   .join(QStringLiteral(" / ")) +
+               u'\n';
+    }
+    return std::nullopt;
+}
+
 QString RunRecordSteps(db::RecordLayer& layer, const QString& relative, const DescribeOp& describe,
-                       const CustomRecordStep& custom) {
+                       const CustomRecordStep& custom, const Sandbox* sandbox) {
     QString out;
     for (const Case& c : Cases(relative)) {
         SCOPED_TRACE(c.where());
@@ -89,6 +136,8 @@ QString RunRecordSteps(db::RecordLayer& layer, const QString& relative, const De
                                 statement.isEmpty() ? layer.LastStatement() : statement,
                                 fresh ? e.description : QString());
             }
+        } else if (const std::optional<QString> look = Look(layer, verb, args, sandbox)) {
+            out += *look;
         } else if (custom) {
             out += custom(verb, args);
         } else {

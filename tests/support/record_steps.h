@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/record_layer.h"
+#include "tests/support/sandbox.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,7 +26,7 @@ using DescribeOp = std::function<QString(const QString& label, int table, bool f
                                          const QString& statement, const QString& error)>;
 using CustomRecordStep = std::function<QString(const QString& verb, const QStringList& args)>;
 QString RunRecordSteps(db::RecordLayer& layer, const QString& relative, const DescribeOp& describe,
-                       const CustomRecordStep& custom = {});
+                       const CustomRecordStep& custom = {}, const Sandbox* sandbox = nullptr);
 
 // The record numbers of the inventory table in the order of "SELECT * FROM table ORDER BY ...",
 // read through the layer (the server's own order).
