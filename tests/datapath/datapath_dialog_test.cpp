@@ -58,7 +58,6 @@ protected:
         return w;
     }
     QLineEdit* dataBox() const { return child<QLineEdit>("txtEdit_1"); }
-    QLineEdit* importBox() const { return child<QLineEdit>("txtEdit_0"); }
     QPushButton* okButton() const { return child<QPushButton>("cmdOkCancel_0"); }
     QComboBox* stations() const { return child<QComboBox>("cboEdit"); }
     QString stored(const QString& key) const {

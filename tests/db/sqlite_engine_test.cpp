@@ -46,20 +46,6 @@ protected:
 
     std::unique_ptr<RowSet> open(const QString& sql) { return enginetest::Open(engine_, sql); }
 
-    // Column `ordinal` of every row.
-    QList<Value> column(const QString& sql, int ordinal = 0) {
-        QList<Value> out;
-        for (auto rs = open(sql); rs && !rs->eof(); rs->moveNext()) {
-            out.append(rs->value(ordinal));
-        }
-        return out;
-    }
-
-    std::int64_t count(const QString& sql) {
-        const auto values = column(sql);
-        return values.isEmpty() ? -1 : values.front().toInteger();
-    }
-
     // What the file holds, read past the engine.
     QStringList rawRows(const QString& sql) {
         return enginetest::ReadSqliteFile(engine_.databaseFile(QStringLiteral("VOR")), sql);
