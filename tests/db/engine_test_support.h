@@ -8,6 +8,7 @@
 #include "db/odbc_engine.h"
 #include "db/sqlite_collation.h"
 #include "tests/db/db_test_util.h"
+#include "tests/support/data_files.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -15,6 +16,7 @@
 #include <QDateTime>
 #include <QFile>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -120,6 +122,64 @@ inline QStringList ReadSqliteFile(const QString& file, const QString& select) {
     }
     sqlite3_finalize(stmt);
     sqlite3_close(db);
+    return out;
+}
+
+// Runs the statements of a script in tests/data, one to a line, on an engine and returns what
+// each gave: the rows of a read ("open: " reads whatever the statement is, a SELECT always),
+// the rows affected or the error. Besides statements: "raw: SELECT" (the rows `raw` reads past
+// the engine), "set: ordinal value" (on the current row of the last read), "update:" and
+// "delete:" (of that row), "begin:", "commit:" and "rollback:".
+inline QString RunEngineScript(Engine& engine, const QString& relative,
+                               const std::function<QStringList(const QString&)>& raw = {}) {
+    QString out;
+    std::unique_ptr<RowSet> last;
+    for (QString line : QString::fromUtf8(test::ReadData(relative)).split(u'\n')) {
+        if (line.trimmed().isEmpty() || line.startsWith(u'#')) {
+            continue;
+        }
+        out += QStringLiteral("> ") + line + u'\n';
+        const QString arg = line.section(u' ', 1);
+        DbError error;
+        bool done = true;
+        if (line.startsWith(QStringLiteral("raw: "))) {
+            for (const QString& row : raw(arg)) {
+                out += QStringLiteral("  ") + row + u'\n';
+            }
+            continue;
+        } else if (line.startsWith(QStringLiteral("set: "))) {
+            last->setValue(arg.section(u' ', 0, 0).toInt(), Value::text(arg.section(u' ', 1)));
+            continue;
+        } else if (line == u"update:" || line == u"delete:") {
+            done = line == u"update:" ? last->update(error) : last->deleteCurrent(error);
+        } else if (line == u"begin:" || line == u"commit:" || line == u"rollback:") {
+            done = line == u"begin:"    ? engine.beginTransaction(error)
+                   : line == u"commit:" ? engine.commit(error)
+                                        : engine.rollback(error);
+        } else if (line.startsWith(QStringLiteral("open: ")) || line.startsWith(u"SELECT")) {
+            const QString select = line.startsWith(u"open") ? arg : line;
+            std::unique_ptr<RowSet> rs = engine.openRowSet(select, error);
+            for (; rs && !rs->eof(); rs->moveNext()) {
+                QStringList cells;
+                for (int i = 0; i < rs->fieldCount(); ++i) {
+                    cells << QString::fromStdString(Show(rs->value(i)));
+                }
+                out += QStringLiteral("  ") + cells.join(QStringLiteral(" | ")) + u'\n';
+            }
+            if (rs) {
+                last = engine.openRowSet(select, error);  // on its first row, for set: and the like
+                continue;
+            }
+            done = false;
+        } else if (const auto n = engine.execute(line, error)) {
+            out += QStringLiteral("  %1 row(s)\n").arg(*n);
+            continue;
+        } else {
+            done = false;
+        }
+        out += done ? QStringLiteral("  done\n")
+                    : QStringLiteral("  error %1: %2\n").arg(error.number).arg(error.description);
+    }
     return out;
 }
 

@@ -102,41 +102,10 @@ TEST(DbValue, ConversionsForTheRecordCopiesAndEqualityOfKindAndContent) {
 // --- statements -----------------------------------------------------------------------------
 
 TEST_F(SqliteEngineTest, EveryStatementOfTheScriptGivesItsGoldenResult) {
-    QString out;
-    for (QString line : QString::fromUtf8(test::ReadData("db/sqlite_engine.script")).split(u'\n')) {
-        if (line.trimmed().isEmpty() || line.startsWith(u'#')) {
-            continue;
-        }
-        out += QStringLiteral("> ") + line + u'\n';
-        if (line.startsWith(QStringLiteral("raw: "))) {
-            for (const QString& row : rawRows(line.mid(5))) {
-                out += QStringLiteral("  ") + row + u'\n';
-            }
-            continue;
-        }
-        const bool read = line.startsWith(QStringLiteral("open: ")) || line.startsWith(u"SELECT");
-        line.remove(QRegularExpression(QStringLiteral("^open: ")));
-        DbError error;
-        if (read) {
-            std::unique_ptr<RowSet> rs = engine_.openRowSet(line, error);
-            for (; rs && !rs->eof(); rs->moveNext()) {
-                QStringList cells;
-                for (int i = 0; i < rs->fieldCount(); ++i) {
-                    cells << QString::fromStdString(enginetest::Show(rs->value(i)));
-                }
-                out += QStringLiteral("  ") + cells.join(QStringLiteral(" | ")) + u'\n';
-            }
-            if (rs) {
-                continue;
-            }
-        } else if (const auto n = engine_.execute(line, error)) {
-            out += QStringLiteral("  %1 row(s)\n").arg(*n);
-            continue;
-        }
-        EXPECT_EQ(error.source, QStringLiteral("Quorvane SQLite")) << line.toStdString();
-        out += QStringLiteral("  error %1: %2\n").arg(error.number).arg(error.description);
-    }
-    test::ExpectGolden("db/sqlite_engine.txt", out);
+    test::ExpectGolden(
+        "db/sqlite_engine.txt",
+        enginetest::RunEngineScript(engine_, "db/sqlite_engine.script",
+                                    [this](const QString& sql) { return rawRows(sql); }));
 }
 
 // --- databases and connections --------------------------------------------------------------
