@@ -127,58 +127,70 @@ inline QStringList ReadSqliteFile(const QString& file, const QString& select) {
 
 // Runs the statements of a script in tests/data, one to a line, on an engine and returns what
 // each gave: the rows of a read ("open: " reads whatever the statement is, a SELECT always),
-// the rows affected or the error. Besides statements: "raw: SELECT" (the rows `raw` reads past
-// the engine), "set: ordinal value" (on the current row of the last read), "update:" and
-// "delete:" (of that row), "begin:", "commit:" and "rollback:".
+// the rows affected or the error. Besides statements: "set: ordinal value" (on the current row
+// of the last read), "update:" and "delete:" (of that row), "begin:", "commit:", "rollback:",
+// "connect: database", "status:", "databases:" and "tables:" (sorted); other steps ending in
+// ':' ("raw: ..." and the like) go to `own`, which returns their lines.
+using OwnScriptStep = std::function<QStringList(const QString& step, const QString& arg)>;
 inline QString RunEngineScript(Engine& engine, const QString& relative,
-                               const std::function<QStringList(const QString&)>& raw = {}) {
+                               const OwnScriptStep& own = {}) {
     QString out;
     std::unique_ptr<RowSet> last;
-    for (QString line : QString::fromUtf8(test::ReadData(relative)).split(u'\n')) {
+    const auto lines = [&out](const QStringList& rows) {
+        for (const QString& row : rows) {
+            out += QStringLiteral("  ") + row + u'\n';
+        }
+    };
+    const auto result = [&out](bool done, const DbError& e) {
+        out += done ? QStringLiteral("  done\n")
+                    : QStringLiteral("  error %1: %2\n").arg(e.number).arg(e.description);
+    };
+    for (const QString& line : QString::fromUtf8(test::ReadData(relative)).split(u'\n')) {
         if (line.trimmed().isEmpty() || line.startsWith(u'#')) {
             continue;
         }
         out += QStringLiteral("> ") + line + u'\n';
+        const QString step = line.section(u' ', 0, 0);
         const QString arg = line.section(u' ', 1);
         DbError error;
-        bool done = true;
-        if (line.startsWith(QStringLiteral("raw: "))) {
-            for (const QString& row : raw(arg)) {
-                out += QStringLiteral("  ") + row + u'\n';
-            }
-            continue;
-        } else if (line.startsWith(QStringLiteral("set: "))) {
+        if (step == u"set:") {
             last->setValue(arg.section(u' ', 0, 0).toInt(), Value::text(arg.section(u' ', 1)));
-            continue;
-        } else if (line == u"update:" || line == u"delete:") {
-            done = line == u"update:" ? last->update(error) : last->deleteCurrent(error);
-        } else if (line == u"begin:" || line == u"commit:" || line == u"rollback:") {
-            done = line == u"begin:"    ? engine.beginTransaction(error)
-                   : line == u"commit:" ? engine.commit(error)
-                                        : engine.rollback(error);
-        } else if (line.startsWith(QStringLiteral("open: ")) || line.startsWith(u"SELECT")) {
-            const QString select = line.startsWith(u"open") ? arg : line;
+        } else if (step == u"update:" || step == u"delete:") {
+            result(step == u"update:" ? last->update(error) : last->deleteCurrent(error), error);
+        } else if (step == u"begin:" || step == u"commit:" || step == u"rollback:") {
+            result(step == u"begin:"    ? engine.beginTransaction(error)
+                   : step == u"commit:" ? engine.commit(error)
+                                        : engine.rollback(error),
+                   error);
+        } else if (step == u"connect:") {
+            ConnectParams params;
+            params.database = arg;
+            result(engine.connect(params, error), error);
+        } else if (step == u"status:") {
+            lines({QString::number(engine.serverStatus(ConnectParams{}))});
+        } else if (step == u"databases:" || step == u"tables:") {
+            std::optional<QStringList> names = step == u"tables:"
+                                                   ? engine.tables(error)
+                                                   : engine.databases(ConnectParams{}, error);
+            names ? lines((names->sort(Qt::CaseInsensitive), *names)) : result(false, error);
+        } else if (step == u"open:" || step == u"SELECT") {
+            const QString select = step == u"open:" ? arg : line;
             std::unique_ptr<RowSet> rs = engine.openRowSet(select, error);
             for (; rs && !rs->eof(); rs->moveNext()) {
                 QStringList cells;
                 for (int i = 0; i < rs->fieldCount(); ++i) {
                     cells << QString::fromStdString(Show(rs->value(i)));
                 }
-                out += QStringLiteral("  ") + cells.join(QStringLiteral(" | ")) + u'\n';
+                lines({cells.join(QStringLiteral(" | "))});
             }
-            if (rs) {
-                last = engine.openRowSet(select, error);  // on its first row, for set: and the like
-                continue;
-            }
-            done = false;
+            rs ? void(last = engine.openRowSet(select, error)) : result(false, error);
+        } else if (step.endsWith(u':')) {
+            lines(own(step, arg));
         } else if (const auto n = engine.execute(line, error)) {
             out += QStringLiteral("  %1 row(s)\n").arg(*n);
-            continue;
         } else {
-            done = false;
+            result(false, error);
         }
-        out += done ? QStringLiteral("  done\n")
-                    : QStringLiteral("  error %1: %2\n").arg(error.number).arg(error.description);
     }
     return out;
 }

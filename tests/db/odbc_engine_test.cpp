@@ -91,18 +91,6 @@ TEST_F(OdbcSqliteTest, LongTextIsReadWhole) {
 
 // --- catalogue ----------------------------------------------------------------------------
 
-TEST_F(OdbcSqliteTest, CatalogueOfASqliteSourceIsTheOpenFile) {
-    EXPECT_EQ(engine_->serverStatus(ConnectParams{}), 1);
-    run("CREATE TABLE other (code CHAR(8))");
-    DbError error;
-    std::optional<QStringList> names = engine_->tables(error);
-    ASSERT_TRUE(names) << S(error.description);
-    names->sort(Qt::CaseInsensitive);
-    EXPECT_EQ(*names, (QStringList{QStringLiteral("items"), QStringLiteral("other")}));
-    // The databases of the source: the open file's base name.
-    EXPECT_EQ(engine_->databases(ConnectParams{}, error), QStringList{QStringLiteral("store")});
-}
-
 // --- connection strings -------------------------------------------------------------------
 
 #ifdef _WIN32
