@@ -11,26 +11,18 @@ using db::UpcRecord;
 
 namespace {
 
-const char16_t* const kBrands[] = {u"KIWI",  u"SOUTHERN", u"HARBOUR",   u"RED HILL",
-                                   u"OCEAN", u"MOUNTAIN", u"RIVERSIDE", u"GOLDEN BAY"};
-const char16_t* const kBrandCodes[] = {u"KW", u"ST", u"HB", u"RH", u"OC", u"MT", u"RS", u"GB"};
-struct Product {
-    const char16_t* name;
-    const char16_t* dept;
-};
-const Product kProducts[] = {
-    {u"LAGER", u"BEER"},      {u"PALE ALE", u"BEER"},    {u"STOUT", u"BEER"},
-    {u"CIDER", u"BEER"},      {u"SAUV BLANC", u"WINE"},  {u"PINOT NOIR", u"WINE"},
-    {u"CHARDONNAY", u"WINE"}, {u"MERLOT", u"WINE"},      {u"VODKA", u"SPIRITS"},
-    {u"GIN", u"SPIRITS"},     {u"WHISKY", u"SPIRITS"},   {u"COLA", u"SOFT"},
-    {u"LEMONADE", u"SOFT"},   {u"GINGER BEER", u"SOFT"},
-};
-const char16_t* const kSizes[] = {u"330ML", u"500ML", u"750ML", u"1L", u"1.5L", u"6PK", u"12PK"};
-
-template <class T, std::size_t N>
-constexpr int count(const T (&)[N]) {
-    return static_cast<int>(N);
-}
+// The generated stock's names: brand and its code, product and its department, size.
+const QStringList kBrands =
+    QStringLiteral("KIWI,SOUTHERN,HARBOUR,RED HILL,OCEAN,MOUNTAIN,RIVERSIDE,GOLDEN BAY")
+        .split(u',');
+const QStringList kBrandCodes = QStringLiteral("KW,ST,HB,RH,OC,MT,RS,GB").split(u',');
+const QStringList kProducts =
+    QStringLiteral(
+        "LAGER:BEER,PALE ALE:BEER,STOUT:BEER,CIDER:BEER,SAUV BLANC:WINE,"
+        "PINOT NOIR:WINE,CHARDONNAY:WINE,MERLOT:WINE,VODKA:SPIRITS,"
+        "GIN:SPIRITS,WHISKY:SPIRITS,COLA:SOFT,LEMONADE:SOFT,GINGER BEER:SOFT")
+        .split(u',');
+const QStringList kSizes = QStringLiteral("330ML,500ML,750ML,1L,1.5L,6PK,12PK").split(u',');
 
 }  // namespace
 
@@ -42,39 +34,25 @@ DbFixture::DbFixture(Sandbox& sb, Options opts)
 }
 
 InventoryRecord DbFixture::Item(int i) {
-    const int brand = i % count(kBrands);
-    const int product = (i / count(kBrands)) % count(kProducts);
-    const int size = (i / 3) % count(kSizes);
-    const QString brandName = QString::fromUtf16(kBrands[brand]);
-    const QString productName = QString::fromUtf16(kProducts[product].name);
-    const QString sizeName = QString::fromUtf16(kSizes[size]);
-
-    InventoryRecord r;
-    r.SL = QString::number(10000000 + i);
-    r.ItemID = QString::fromUtf16(kBrandCodes[brand]) + u'-' +
-               QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'));
-    r.Description = brandName + u' ' + productName;
-    r.SubDescription = sizeName;
-    r.ReorderFlag = QStringLiteral("Y");
-    r.VendorCode = QStringLiteral("V%1").arg(100 + i % 40);
+    const int brand = i % kBrands.size();
+    const QString product = kProducts[(i / kBrands.size()) % kProducts.size()];
     const std::int64_t cents = 199 + (static_cast<std::int64_t>(i) * 37) % 5000;
-    r.Price = Currency::fromScaled(cents * 100);
-    r.Cost = Currency::fromScaled(cents * 60);
-    r.QtyOnHand = static_cast<float>((i * 13) % 200);
-    r.MinQ = 6;
-    r.MaxQ = 48;
-    r.QTYINPACK = 1;
-    r.TaxCode = QStringLiteral("A");
-    r.DeptCode = QString::fromUtf16(kProducts[product].dept);
-    r.AvgCost = r.Cost;
-    r.Poll = QStringLiteral("Y");
-    r.AllowDiscounts = QStringLiteral("Y");
-    r.PriceIncTax = r.Price;
-    r.UOM = QStringLiteral("EA");
-    r.LocFront = QStringLiteral("A%1").arg(1 + i % 12);
-    r.LocBack = QStringLiteral("B%1").arg(1 + i % 6);
-    r.RecordNum = 11 + i;
-    return r;
+    const QString price = Currency::fromScaled(cents * 100).toSqlText();
+    const QString cost = Currency::fromScaled(cents * 60).toSqlText();
+    return Inventory(
+        QStringLiteral(
+            "SL=%1 | ItemID=%2-%3 | Description=%4 %5 | SubDescription=%6 | VendorCode=V%7 | "
+            "ReorderFlag=Y | MinQ=6 | MaxQ=48 | QTYINPACK=1 | TaxCode=A | Poll=Y | "
+            "AllowDiscounts=Y | UOM=EA | Price=%8 | PriceIncTax=%8 | Cost=%9 | AvgCost=%9")
+            .arg(QString::number(10000000 + i), kBrandCodes[brand],
+                 QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')), kBrands[brand],
+                 product.section(u':', 0, 0), kSizes[(i / 3) % kSizes.size()],
+                 QString::number(100 + i % 40), price, cost) +
+        QStringLiteral(" | QtyOnHand=%1 | DeptCode=%2 | LocFront=A%3 | LocBack=B%4 | RecordNum=%5")
+            .arg(QString::number((i * 13) % 200), product.section(u':', 1))
+            .arg(1 + i % 12)
+            .arg(1 + i % 6)
+            .arg(11 + i));
 }
 
 QString DbFixture::UpcCode(int index) {
