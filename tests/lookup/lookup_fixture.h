@@ -54,13 +54,9 @@ struct LookupStore {
         // Two codes for "AAA FIRST", the first of them withdrawn.
         for (const auto& [code, poll] :
              {std::pair{"000000000001", "D"}, std::pair{"000000000002", " "}}) {
-            db::UpcRecord u;
-            u.SL = QStringLiteral("20000002");
-            u.UPC = QString::fromLatin1(code);
-            u.LABEL = QStringLiteral("AAA FIRST");
-            u.POLL = QString::fromLatin1(poll);
-            u.InvUID = 5001;
-            l.Upc = u;
+            l.Upc =
+                Upc(QStringLiteral("SL=20000002 | LABEL=AAA FIRST | InvUID=5001 | UPC=%1 | POLL=%2")
+                        .arg(QString::fromLatin1(code), QString::fromLatin1(poll)));
             if (!l.RecordOp(db::kUpcTable, db::op::Insert, 0)) {
                 error = QStringLiteral("UPC insert: ") + l.LastError().description;
                 return;

@@ -149,15 +149,5 @@ TEST(SelectAll, SelectsTheWholeTextOfAFocusedBoxThatIsNotLocked) {
     EXPECT_FALSE(locked->hasSelectedText());
 }
 
-TEST(SelectAll, MultiLineBoxesToo) {
-    QPlainTextEdit notes(QStringLiteral("two\nlines"));
-    SelectAllText(&notes);
-    EXPECT_EQ(notes.textCursor().selectedText().size(), QString("two\nlines").size());
-    notes.setReadOnly(true);
-    notes.moveCursor(QTextCursor::End);
-    SelectAllText(&notes);
-    EXPECT_FALSE(notes.textCursor().hasSelection());
-}
-
 }  // namespace
 }  // namespace qv

@@ -67,13 +67,9 @@ QString DbFixture::UpcCode(int index) {
 
 UpcRecord DbFixture::UpcFor(int index) {
     const InventoryRecord item = Item(index);
-    UpcRecord u;
-    u.SL = item.SL.str();
-    u.UPC = UpcCode(index);
-    u.LABEL = item.Description.str();
-    u.POLL = QStringLiteral("Y");
-    u.InvUID = item.RecordNum;
-    return u;
+    return Upc(QStringLiteral("SL=%1 | UPC=%2 | LABEL=%3 | POLL=Y | InvUID=%4")
+                   .arg(item.SL.str(), UpcCode(index), item.Description.rtrimmed())
+                   .arg(item.RecordNum));
 }
 
 std::unique_ptr<db::RecordLayer> DbFixture::makeLayer(db::RecordLayer::EngineFactory factory) {

@@ -1,4 +1,3 @@
-#include "datapath/twips.h"
 #include "tests/support/data_files.h"
 #include "tests/support/form_state.h"
 #include "tests/support/shown_box.h"
@@ -45,13 +44,6 @@ TEST(FrmPackQty, TakesWholeNumbersFromOneTo32767AndExplainsOtherNumbers) {
         EXPECT_EQ(q.Number(), std::int16_t(expected)) << typed;
         EXPECT_FALSE(q.isVisible());
     }
-}
-
-TEST(FrmPackQtyPlacement, TwipsAreFifteenToThePixel) {
-    const QRect breakDown(200, 150, 400, 300);
-    EXPECT_EQ(PackQtyFirstPosition(breakDown), QPoint(200 + 33, 300 + 167));
-    EXPECT_EQ(PackQtyNextPosition(QPoint(233, 467)), QPoint(266, 500));
-    EXPECT_EQ(twips(1500), 100);
 }
 
 // --- FrmUPC ----------------------------------------------------------------------------------

@@ -187,12 +187,9 @@ struct WizardWorld {
         if (upc.isEmpty()) {
             return true;
         }
-        db::UpcRecord u;
-        u.SL = item.SL.str();
-        u.UPC = upc;
-        u.POLL = QStringLiteral("Y");
-        u.InvUID = item.RecordNum;
-        layer().Upc = u;
+        layer().Upc = Upc(QStringLiteral("SL=%1 | UPC=%2 | POLL=Y | InvUID=%3")
+                              .arg(item.SL.str(), upc)
+                              .arg(item.RecordNum));
         return layer().RecordOp(db::kUpcTable, db::op::Insert, 0);
     }
 
