@@ -46,21 +46,7 @@ protected:
         ASSERT_TRUE(index.isValid());
         tree->setCurrentIndex(index);
     }
-    // Shows the form in file mode on a folder.
-    void showFiles(const QString& folder, const QString& pattern = {}) {
-        form.ShowFiles = true;
-        form.BrowseFile = pattern;
-        form.BrowsePath = folder;
-        form.show();
-    }
     QString state(const QString& label);
-    // The width of the form and the places of its controls, in twips.
-    void expectLayout(int form_, int label, int ok, int cancel) {
-        EXPECT_EQ(form.width(), twips(form_));
-        EXPECT_EQ(child<QLabel>("lblPath")->width(), twips(label));
-        EXPECT_EQ(okButton()->x(), twips(ok));
-        EXPECT_EQ(child<QPushButton>("cmdOkCancel_1")->x(), twips(cancel));
-    }
 };
 
 // What the browser shows and returns: open or closed, the folder shown, whether Accept is on,
@@ -134,14 +120,21 @@ TEST_F(PathBrowserTest, F1ShowsTheHelp) {
 // ---------------------------------------------------------------------------------------------
 // File mode
 
+// In file mode the pattern's files are listed, and the form is wider: its width and the places
+// of its controls in twips.
 TEST_F(PathBrowserTest, FileModeListsTheFilesOfThePattern) {
-    sb.writeFile("C:\\KT\\B.VOR", "");
-    sb.writeFile("C:\\KT\\a.vor", "");
-    sb.writeFile("C:\\KT\\notes.txt", "");
+    for (const char* file : {"C:\\KT\\B.VOR", "C:\\KT\\a.vor", "C:\\KT\\notes.txt"}) {
+        sb.writeFile(file, "");
+    }
     sb.makeDir("C:\\KT\\SUB.VOR");
-    showFiles("C:\\KT", "*.VOR");
+    form.ShowFiles = true;
+    form.BrowseFile = "*.VOR";
+    form.BrowsePath = "C:\\KT";
+    form.show();
     EXPECT_EQ(files(), (QStringList{"a.vor", "B.VOR"}));
-    expectLayout(8025, 7695, 5300, 6570);
+    EXPECT_EQ(QList<int>({form.width(), child<QLabel>("lblPath")->width(), okButton()->x(),
+                          child<QPushButton>("cmdOkCancel_1")->x()}),
+              QList<int>({twips(8025), twips(7695), twips(5300), twips(6570)}));
     test::ExpectGolden("datapath/browser_file_mode.txt", test::FormState(form));
     QTest::keyClick(&form, Qt::Key_F10);  // OK is off: nothing happens
     EXPECT_TRUE(form.isVisible());

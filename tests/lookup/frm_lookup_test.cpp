@@ -103,14 +103,10 @@ protected:
 TEST_F(LookupFormTest, OpensOnTheDefaultColumnWithItsFirstPage) {
     open();
     QString state = FormState(*form_);
-    const QStringList all = byDescription();
-    const int rows = session_.rowsPerPage;
-    EXPECT_EQ(rows, LookupEngine::RowsPerPageFor(grid().HeightTwips()));
-    EXPECT_GE(rows, 10);
-    EXPECT_EQ(grid().Rows(), rows + 1);
-    for (int r = 1; r <= rows; ++r) {
-        EXPECT_EQ(grid().TextMatrix(r, 0), all.at(r - 1)) << r;
-    }
+    // The page fits the grid's height; the first page is the engine's (lookup_engine_test.cpp).
+    EXPECT_EQ(session_.rowsPerPage, LookupEngine::RowsPerPageFor(grid().HeightTwips()));
+    EXPECT_EQ(grid().TextMatrix(session_.rowsPerPage, 0),
+              byDescription().at(session_.rowsPerPage - 1));
     run().TrainingMode = true;
     open();
     ExpectGolden("lookup/form_opened.txt", state + FormState(*form_));

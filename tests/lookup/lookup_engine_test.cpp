@@ -173,12 +173,10 @@ TEST_F(LookupEngineTest, GridIsLaidOutFromTheInventoryColumnsAndFilledOnceFromTh
     EXPECT_EQ(rig().table->horizontalHeader()->height(), TwipsToPixels(700));
     EXPECT_TRUE(grid().WordWrap());
 
+    // Filled (engine_steps.txt shows the page), and asked again on the page already shown:
+    // nothing is read again.
     ASSERT_TRUE(engine().FirstFill());
     EXPECT_EQ(rig().descriptions(), byDescription().mid(0, 14));
-    EXPECT_EQ(grid().TextMatrix(1, 0), "AAA FIRST");  // "AAA DELETED" sorts before it
-    EXPECT_TRUE(session().atTop);
-    EXPECT_EQ(boxCount(), 0);
-    // Asked again on the page already shown: nothing is read again.
     const QString before = store().db.layer->LastStatement();
     grid().setTextMatrix(14, 0, "marker");  // a re-read would overwrite it
     ASSERT_TRUE(engine().FirstFill());
