@@ -1,5 +1,5 @@
 // The wizard driven as staff drive it: every key goes to the control that has the focus, and
-// the rows written must be those of the same run made with the mouse (main_form_test.cpp),
+// the rows written must be those of the same run made with the mouse (wizard_test.cpp),
 // row for row: both are compared with the same golden texts. The keys of each dialog
 // are a step table in tests/data/wizard/keys.
 

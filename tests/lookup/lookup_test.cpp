@@ -1,3 +1,6 @@
+// The item lookup: S/L codes as shown and typed, the search and paging engine, and the lookup
+// window with keys and mouse.
+
 #include "lookup/frm_lookup.h"
 #include "lookup/sl_code.h"
 #include "tests/lookup/lookup_fixture.h"
@@ -422,7 +425,7 @@ protected:
 TEST_F(LookupFormTest, OpensOnTheDefaultColumnWithItsFirstPage) {
     open();
     QString state = FormState(*form_);
-    // The page fits the grid's height; the first page is the engine's (lookup_engine_test.cpp).
+    // The page fits the grid's height; the first page is the engine's (lookup_test.cpp).
     EXPECT_EQ(session_.rowsPerPage, LookupEngine::RowsPerPageFor(grid().HeightTwips()));
     EXPECT_EQ(grid().TextMatrix(session_.rowsPerPage, 0),
               byDescription().at(session_.rowsPerPage - 1));

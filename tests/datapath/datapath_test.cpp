@@ -1,3 +1,7 @@
+// The data path: the object scenario by scenario (data_path.steps), the Station and Data Path
+// dialog (dialog.steps), the path browser (browser.steps) and the function keys that press the
+// dialogs' buttons.
+
 #include "datapath/data_path.h"
 #include "datapath/frm_sm_datapath2.h"
 #include "datapath/frm_smfile_path.h"

@@ -1,11 +1,12 @@
 // RecordOp against a real embedded database: the statements built for each operation and key,
-// walks in key order, writes and their failures.
+// walks in key order, writes and their failures; the tables' definitions, key segments, VALUES
+// lists and the texts the statements are made of.
 
+#include "db/record_layer.h"
 #include "db/common_table.h"
 #include "db/fixed_text.h"
 #include "db/inventory_table.h"
 #include "db/record_fields.h"
-#include "db/record_layer.h"
 #include "db/sql_text.h"
 #include "db/sqlite_engine.h"
 #include "db/upc_table.h"

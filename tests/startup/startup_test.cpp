@@ -1,7 +1,10 @@
-#include "startup/entry_routine.h"
+// The start of the program: the command line, the search settings, the entry routine's ways to
+// an end, and the whole program on the demo store.
+
 #include "db/sqlite_engine.h"
 #include "startup/command_line.h"
 #include "startup/demo_store.h"
+#include "startup/entry_routine.h"
 #include "startup/search_settings.h"
 #include "tests/support/data_files.h"
 #include "tests/support/sandbox.h"

@@ -1,5 +1,7 @@
-#include "settings/form_helpers.h"
+// Form helpers (fonts, the button look, select-all), text rules and currency amounts.
+
 #include "settings/currency.h"
+#include "settings/form_helpers.h"
 #include "settings/text_helpers.h"
 #include "settings/vb_text.h"
 #include "tests/support/data_files.h"

@@ -1,7 +1,10 @@
-#include "platform/profile_file.h"
+// The platform: INI files read and written as the profile functions do, the file system with
+// DOS paths, the per-user settings store, the single-instance guard and message line breaks.
+
 #include "platform/file_system.h"
 #include "platform/instance_guard.h"
 #include "platform/message_boxes.h"
+#include "platform/profile_file.h"
 #include "platform/settings_store.h"
 #include "tests/support/data_files.h"
 #include "tests/support/faulty_file_system.h"

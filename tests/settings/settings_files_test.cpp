@@ -1,5 +1,7 @@
-#include "settings/ini_services.h"
+// The INI services on VOR.INI and the country settings from Country.set.
+
 #include "settings/country_settings.h"
+#include "settings/ini_services.h"
 #include "tests/support/data_files.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/sandbox.h"

@@ -1,3 +1,6 @@
+// The wizard: its main form run by clicks and scenario by scenario (main_form.steps), the
+// units, quantity and UPC dialogs, the linker that makes the items, S/L codes and units.
+
 #include "lookup/sl_code.h"
 #include "tests/support/data_files.h"
 #include "tests/support/form_state.h"

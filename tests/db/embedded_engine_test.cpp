@@ -1,5 +1,5 @@
-#include "db/sqlite_engine.h"
 #include "db/inventory_table.h"
+#include "db/sqlite_engine.h"
 #include "db/sqlite_errors.h"
 #include "db/tsql_translator.h"
 #include "db/upc_table.h"
@@ -12,7 +12,8 @@
 // The embedded engine's own ways: database files, the server's comparisons, CHAR, DECIMAL and
 // whole-number storage, its error texts, schema rebuilds, locks and the statement cache; the
 // statements of sqlite_engine.script with what each gives in sqlite_engine.txt. Row sets,
-// writes and transactions as every engine has them are in engine_conformance_test.cpp.
+// writes and transactions as every engine has them are in engine_conformance_test.cpp. Then
+// the translator's statement shapes (tsql.txt) and the query plans of the record layer's reads.
 
 namespace qv::db {
 namespace {
