@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     unixodbc-dev libsqliteodbc tdsodbc
     xvfb xauth
+    gcovr ccache
 )
 
 missing=()

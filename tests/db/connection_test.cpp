@@ -6,9 +6,11 @@
 #include "db/inventory_table.h"
 #include "db/record_layer.h"
 #include "db/sqlite_engine.h"
+#include "db/store_builder.h"
 #include "tests/db/db_test_util.h"
 #include "tests/support/data_files.h"
 #include "tests/support/db_fixture.h"
+#include "tests/support/record_text.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -152,6 +154,11 @@ TEST(ConnectionStart, AnEmptyCommonTableStopsTheStartAndAStoreNumberCreatesTheSt
         EXPECT_FALSE(layer->TableExists(QStringLiteral("invt")));
         EXPECT_EQ(layer->StoreNumberText(), QString());
         EXPECT_TRUE(sb.boxes.shown().empty());
+        // A fill that fails half-way is one transaction: none of its items stays.
+        const StoreItem item{DbFixture::Item(0), std::nullopt};
+        EXPECT_TRUE(FillStore(*layer, test::Common("DupID=1 | StoreNumber=1"), {item, item})
+                        .startsWith(QStringLiteral("item 1")));
+        EXPECT_EQ(layer->InventoryRowCount(), std::optional<std::int64_t>(0));
     }
     Seeded seeded(0, 7);
     ASSERT_TRUE(seeded.fx.ok()) << seeded.fx.error.toStdString();

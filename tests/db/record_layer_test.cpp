@@ -36,35 +36,27 @@ protected:
 
     RecordLayer& db() { return *fx.layer; }
 
-    // Describes an operation: found or not, the statement sent (or given back), the record
-    // buffer's S/L code and record number, and the current row's record number.
-    QString describe(const QString& label, int table, bool found, const QString& statement) {
+    // Describes an operation: found (or done) or not, with the error it left, the statement sent
+    // (or given back), the record buffer and the current row's record number.
+    QString describe(const QString& label, int table, bool found, const QString& statement,
+                     const QString& error) {
         const bool upc = table == kUpcTable;
-        return label + (found ? QStringLiteral(": found | ") : QStringLiteral(": none | ")) +
-               statement + QStringLiteral(" | buffer ") +
-               (upc ? db().Upc.SL.str() + u'/' + db().Upc.UPC.rtrimmed()
-                    : db().Inventory.SL.str()) +
-               QStringLiteral(" #") +
-               QString::number(upc ? db().Upc.InvUID : db().Inventory.RecordNum) +
-               QStringLiteral(" | row #") + db().FieldValue(table, upc ? 4 : 40).toText() + u'\n';
-    }
-    // Describes a write (or any operation of the writes table): done or not, with the error,
-    // the statement sent and the buffer.
-    QString describeWrite(const QString& label, int table, bool found, const QString& statement,
-                          const QString& error) {
-        const QString buffer = table == kUpcTable      ? test::RecordText(db().Upc)
-                               : table == kCommonTable ? test::RecordText(db().Common)
-                                                       : test::RecordText(db().Inventory);
-        return label + (found ? QStringLiteral(": done") : QStringLiteral(": none")) +
+        const QString buffer = upc ? test::RecordText(db().Upc)
+                               : table == kCommonTable
+                                   ? test::RecordText(db().Common)
+                                   : test::RecordText(db().Inventory) + QStringLiteral(" | row #") +
+                                         db().FieldValue(table, 40).toText();
+        return label + (found ? QStringLiteral(": yes") : QStringLiteral(": no")) +
                (error.isEmpty() ? QString() : QStringLiteral(", error: ") + error) +
                QStringLiteral("\n  sent: ") + statement + QStringLiteral("\n  buffer: ") + buffer +
+               (upc ? QStringLiteral(" | row #") + db().FieldValue(table, 4).toText() : QString()) +
                u'\n';
     }
-    QString steps(const char* relative, bool writes = false) {
+    QString steps(const char* relative) {
         QString out = test::RunRecordSteps(
             db(), relative,
-            [this, writes](const QString& l, int t, bool f, const QString& s, const QString& e) {
-                return writes ? describeWrite(l, t, f, s, e) : describe(l, t, f, s);
+            [this](const QString& l, int t, bool f, const QString& s, const QString& e) {
+                return describe(l, t, f, s, e);
             },
             [this](const QString& verb, const QStringList& a) { return custom(verb, a); },
             &sandbox);
@@ -208,11 +200,11 @@ TEST_F(RecordOpTest, WalksVisitEveryRowOnceInKeyOrderBothWays) {
 }
 
 TEST_F(RecordOpTest, WritesAndReportsLeaveTheRowsOfTheGoldenText) {
-    test::ExpectGolden("db/record_op_writes.txt", steps("db/record_op_writes.steps", true));
+    test::ExpectGolden("db/record_op_writes.txt", steps("db/record_op_writes.steps"));
 }
 
 TEST_F(EmptyInventoryTest, NumberingStartsAtElevenAndNothingIsThereToWrite) {
-    test::ExpectGolden("db/record_op_empty.txt", steps("db/record_op_empty.steps", true));
+    test::ExpectGolden("db/record_op_empty.txt", steps("db/record_op_empty.steps"));
 }
 
 TEST(StoreTableDefinitions, StatementsAsWritten) {
