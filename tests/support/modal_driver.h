@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <deque>
@@ -59,6 +60,11 @@ private:
         steps_.pop_front();
         QPointer<QWidget> target(w);
         QTimer::singleShot(0, this, [this, step, target] {
+            // As a user waits for the window to come up before typing: what its activation
+            // does (the focus, a selection made on focus) is done before the first key.
+            if (target && QTest::qWaitForWindowActive(target, 2000)) {
+                QCoreApplication::processEvents();
+            }
             if (target) {
                 step.act(target);
             }
