@@ -68,7 +68,7 @@ RecordLayer::~RecordLayer() {
     }
 }
 
-QString RecordLayer::dataFile(const QString& name) const {
+QString RecordLayer::DataFile(const QString& name) const {
     QString folder = dataFolder_;
     while (folder.endsWith(u'\\') || folder.endsWith(u'/')) {
         folder.chop(1);
@@ -86,7 +86,7 @@ void RecordLayer::logFailedStatement(const QString& statement, const DbError& er
         run_.UserID + u' ' + statement + QStringLiteral(" [EXE FAIL]") +
         QStringLiteral(" Description: ") + error.description + QStringLiteral(" Source: ") +
         error.source;
-    services_.fs.appendLine(dataFile(QStringLiteral("PVSW.log")), line);
+    services_.fs.appendLine(DataFile(QStringLiteral("PVSW.log")), line);
 }
 
 void RecordLayer::resetRegistry() {
@@ -179,7 +179,7 @@ bool RecordLayer::InitDatabase() {
         fileFound = services_.fs.fileExists(QStringLiteral("c:\\vorsafe\\") + name + suffix);
     } else if (run_.TrainingMode) {
         name = QStringLiteral("Training");
-        fileFound = services_.fs.fileExists(dataFile(name + suffix));
+        fileFound = services_.fs.fileExists(DataFile(name + suffix));
     }
     databaseName_ = name;
 

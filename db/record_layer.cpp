@@ -250,21 +250,16 @@ void RecordLayer::RowToRecord(int table) {
     if (!hasRow(table)) {
         return;
     }
-    const RowSet* rs = CurrentRow(table);
-    const auto copy = [&](auto fields) {
-        forEachField(fields, [&](int ordinal, auto& field) {
-            valueToField(field, ordinal < rs->fieldCount() ? rs->value(ordinal) : Value());
-        });
-    };
+    const RowSet& rs = *CurrentRow(table);
     switch (table) {
         case kCommonTable:
-            copy(Common.fields());
+            RowToFields(rs, Common.fields());
             break;
         case kInventoryTable:
-            copy(Inventory.fields());
+            RowToFields(rs, Inventory.fields());
             break;
         case kUpcTable:
-            copy(Upc.fields());
+            RowToFields(rs, Upc.fields());
             break;
         default:
             break;
@@ -594,16 +589,22 @@ bool RecordLayer::remove(int table) {
 }
 
 void RecordLayer::writeRecallLines(int table) {
-    const QString file = dataFile(QStringLiteral("DeleteRecall.txt"));
-    services_.fs.appendLine(file, QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")) +
-                                      u' ' + run_.UserID + QStringLiteral("  ") +
-                                      services_.app.exeName);
-    const std::optional<QString> values = RecordValues(table);
-    services_.fs.appendLine(file, values ? QStringLiteral("INSERT INTO ") + Slot(table)->tableName +
-                                               QStringLiteral(" VALUES(") + *values +
-                                               QStringLiteral(")")
-                                         : QStringLiteral("-- the deleted row could not be "
-                                                          "written as a statement"));
+    AppendRecallLines(services_.fs, DataFile(QStringLiteral("DeleteRecall.txt")), run_.UserID,
+                      services_.app.exeName, Slot(table)->tableName, RecordValues(table));
+}
+
+bool AppendRecallLines(FileSystem& fs, const QString& file, const QString& userId,
+                       const QString& exeName, const QString& tableName,
+                       const std::optional<QString>& values) {
+    const QString header = QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")) + u' ' +
+                           userId + QStringLiteral("  ") + exeName;
+    const QString statement = values
+                                  ? QStringLiteral("INSERT INTO ") + tableName +
+                                        QStringLiteral(" VALUES(") + *values + QStringLiteral(")")
+                                  : QStringLiteral(
+                                        "-- the row could not be written as a "
+                                        "statement");
+    return fs.appendLine(file, header) && fs.appendLine(file, statement);
 }
 
 }  // namespace qv::db

@@ -71,6 +71,14 @@ struct TableSlot {
     QString indexStatements;  // statements separated by ";"
 };
 
+// Appends the recall lines of one row to `file` (a DOS-style or native path), so that the row
+// can be put back by hand: the date (MM/dd/yyyy), a blank, the user, two blanks and the
+// program's name; then "INSERT INTO <table> VALUES(<values>)", or a comment line when the row
+// could not be written as a statement (values empty). False when the file cannot be written.
+bool AppendRecallLines(FileSystem& fs, const QString& file, const QString& userId,
+                       const QString& exeName, const QString& tableName,
+                       const std::optional<QString>& values);
+
 // The record database layer: one per run. It owns the server connection, the table registry,
 // one current row per table and one record buffer per table (Inventory, Upc, Common), which
 // callers read and write in place.
@@ -223,6 +231,8 @@ public:
     QString UserName() const { return userName_; }
     QString StoreNumberText() const { return storeNumberText_; }
     QString DataFolder() const { return dataFolder_; }
+    // A file of the data folder ("C:\KT\PVSW.log" for "PVSW.log").
+    QString DataFile(const QString& name) const;
     void setDataFolder(const QString& folder) { dataFolder_ = folder; }
     Engine* engine() const { return engine_.get(); }
 
@@ -257,7 +267,6 @@ private:
     bool ensureConnected();
     bool makeEngine(bool embedded);
     void resetRegistry();
-    QString dataFile(const QString& name) const;
     void upgradeInventory(const QString& table);
     bool renameColumn(const QString& table, const QString& from, const QString& to);
 

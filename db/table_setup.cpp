@@ -11,7 +11,7 @@ namespace qv::db {
 void RecordLayer::PrepareCommonTable() {
     TableSlot& slot = registry_[kCommonTable];
     slot.fileName = QStringLiteral("COMMON");
-    slot.filePath = dataFile(QStringLiteral("COMMON.VOR"));
+    slot.filePath = DataFile(QStringLiteral("COMMON.VOR"));
     slot.tableName = common::TableName();
     slot.label = QStringLiteral("Common");
     if ((Connected() || Connect()) && !TableExists(slot.tableName)) {
@@ -42,7 +42,7 @@ void RecordLayer::PrepareInventoryTable(const QString& storeNumberText,
                                         const QString& explicitName) {
     TableSlot& slot = registry_[kInventoryTable];
     slot.fileName = QStringLiteral("INVENTRY");
-    slot.filePath = dataFile(QStringLiteral("invt") + storeNumberText + QStringLiteral(".VOR"));
+    slot.filePath = DataFile(QStringLiteral("invt") + storeNumberText + QStringLiteral(".VOR"));
     slot.tableName = inventory::TableName(storeNumberText);
     slot.label = QStringLiteral("Inventory");
     if (!explicitName.isEmpty()) {
