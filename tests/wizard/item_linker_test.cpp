@@ -1,5 +1,6 @@
 #include "wizard/item_linker.h"
 #include "db/sqlite_engine.h"
+#include "tests/support/forwarding_engine.h"
 #include "tests/wizard/wizard_world.h"
 #include "wizard/creation_log.h"
 
@@ -10,34 +11,19 @@ namespace {
 
 // The embedded engine, except that it refuses inserts into the inventory table while asked to,
 // as a server does when a row breaks one of its rules.
-class RefusingEngine final : public db::Engine {
+class RefusingEngine final : public ForwardingEngine {
 public:
-    RefusingEngine(const QString& folder, const bool& refuse) : inner_(folder), refuse_(refuse) {}
+    RefusingEngine(const QString& folder, const bool& refuse)
+        : ForwardingEngine(inner_), inner_(folder), refuse_(refuse) {}
 
-    bool connect(const db::ConnectParams& p, db::DbError& e) override {
-        return inner_.connect(p, e);
-    }
-    bool isOpen() const override { return inner_.isOpen(); }
-    void close() override { inner_.close(); }
     std::optional<std::int64_t> execute(const QString& sql, db::DbError& e) override {
         if (refuse_ && sql.startsWith("INSERT INTO invt", Qt::CaseInsensitive)) {
             e.number = 2627;
             e.description = "Violation of UNIQUE KEY constraint.";
             return std::nullopt;
         }
-        return inner_.execute(sql, e);
+        return ForwardingEngine::execute(sql, e);
     }
-    std::unique_ptr<db::RowSet> openRowSet(const QString& sql, db::DbError& e) override {
-        return inner_.openRowSet(sql, e);
-    }
-    int serverStatus(const db::ConnectParams& p) override { return inner_.serverStatus(p); }
-    std::optional<QStringList> databases(const db::ConnectParams& p, db::DbError& e) override {
-        return inner_.databases(p, e);
-    }
-    std::optional<QStringList> tables(db::DbError& e) override { return inner_.tables(e); }
-    bool beginTransaction(db::DbError& e) override { return inner_.beginTransaction(e); }
-    bool commit(db::DbError& e) override { return inner_.commit(e); }
-    bool rollback(db::DbError& e) override { return inner_.rollback(e); }
 
 private:
     db::SqliteEngine inner_;
