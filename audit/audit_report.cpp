@@ -38,7 +38,8 @@ QJsonObject itemJson(const ItemRef& item) {
 }  // namespace
 
 QString ItemText(const ItemRef& item) {
-    return (item.sl.isEmpty() ? QStringLiteral("-") : item.sl) + QStringLiteral(" #") +
+    const QString sl = item.sl.trimmed();  // numeric codes are right-aligned in the column
+    return (sl.isEmpty() ? QStringLiteral("-") : sl) + QStringLiteral(" #") +
            QString::number(item.recordNum);
 }
 

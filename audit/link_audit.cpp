@@ -427,17 +427,8 @@ void Analysis::buildFamilies() {
 }
 
 QString Analysis::roleName(int i) const {
-    switch (role_[i]) {
-        case Role::Root:
-            return QStringLiteral("root");
-        case Role::Pack:
-            return QStringLiteral("pack");
-        case Role::Single:
-            return QStringLiteral("single");
-        case Role::Item:
-            break;
-    }
-    return QStringLiteral("item");
+    static const char* const kNames[] = {"root", "pack", "single", "item"};  // order of Role
+    return QString::fromLatin1(kNames[static_cast<int>(role_[i])]);
 }
 
 void Analysis::add(Check check, int head, std::vector<int> involved, QString text,
@@ -700,37 +691,16 @@ AuditReport Analysis::run(const StoreTables& tables) {
 }  // namespace
 
 QString CheckName(Check check) {
-    switch (check) {
-        case Check::LinkMissing:
-            return QStringLiteral("link-missing");
-        case Check::LinkLoop:
-            return QStringLiteral("link-loop");
-        case Check::NotNamedByRoot:
-            return QStringLiteral("not-named-back");
-        case Check::RootFlag:
-            return QStringLiteral("root-flag");
-        case Check::RootNamesMissing:
-            return QStringLiteral("root-names-missing");
-        case Check::RootNamesUnlinked:
-            return QStringLiteral("root-names-unlinked");
-        case Check::QtyInPack:
-            return QStringLiteral("qty-in-pack");
-        case Check::QtyOnHand:
-            return QStringLiteral("qty-on-hand");
-        case Check::CostDrift:
-            return QStringLiteral("cost-drift");
-        case Check::DepositMissing:
-            return QStringLiteral("deposit-missing");
-        case Check::DepositUnknown:
-            return QStringLiteral("deposit-unknown");
-        case Check::DuplicateItemCode:
-            return QStringLiteral("duplicate-item-code");
-        case Check::UpcOrphan:
-            return QStringLiteral("upc-orphan");
-        case Check::UpcSl:
-            return QStringLiteral("upc-sl");
-    }
-    return {};
+    // In the order of Check.
+    static const char* const kNames[] = {"link-missing",       "link-loop",
+                                         "not-named-back",     "root-flag",
+                                         "root-names-missing", "root-names-unlinked",
+                                         "qty-in-pack",        "qty-on-hand",
+                                         "cost-drift",         "deposit-missing",
+                                         "deposit-unknown",    "duplicate-item-code",
+                                         "upc-orphan",         "upc-sl"};
+    static_assert(std::size(kNames) == static_cast<std::size_t>(Check::UpcSl) + 1);
+    return QString::fromLatin1(kNames[static_cast<int>(check)]);
 }
 
 int AuditReport::repairableCount() const {

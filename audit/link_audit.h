@@ -31,8 +31,8 @@
 //
 // <group> is "family <S/L> #<record number>" (the family's root), "item <S/L> #<record
 // number>" (a UPC finding of an item outside every family) or "upc <code>" (a UPC row whose
-// InvUID names no item). Items are written "<S/L> #<record number>", S/L codes without their
-// trailing blanks. "[repair]" marks what the repair mends. Lines are ordered by group (record
+// InvUID names no item). Items are written "<S/L> #<record number>", S/L codes without blanks
+// at either end (the JSON keeps a right-aligned code's leading blanks). "[repair]" marks what the repair mends. Lines are ordered by group (record
 // number, UPC rows last), then by check in the order of Check, then by record number.
 // <check> is one of the names below; <text> says what was found with the values involved.
 
@@ -52,7 +52,7 @@ struct ItemRef {
     friend bool operator==(const ItemRef&, const ItemRef&) = default;
 };
 
-// "<S/L> #<record number>", "-" for a blank code.
+// "<S/L> #<record number>": the code without blanks at either end, "-" for a blank code.
 QString ItemText(const ItemRef& item);
 
 enum class Check {

@@ -5,8 +5,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-#include <functional>
-
 namespace qv::test {
 namespace {
 
@@ -45,53 +43,53 @@ TEST_F(AuditCommandTest, ExitCodesAndWhatIsPrinted) {
     const QString noStore = QStringLiteral("quorvane --audit: could not open the store: ");
     struct Case {
         const char* name;
-        std::function<void()> setUp;
+        std::pair<const char*, const char*> setting;  // changed first ("SEED": seed the store)
         QStringList args;
         int exit;
-        QString out;  // the whole output, or its last line when it starts with "..."
+        QString out;  // the whole output, or its last line after "..."
         QString err;  // the start of the error output
     };
     const Case cases[] = {
         {"empty store",
-         [] {},
+         {},
          {"--audit"},
          kAuditClean,
          "Audit of invt1 (0 items) and UPC1 (0 UPC rows): 0 families.\nNo findings.\n",
          ""},
         {"seeded store",
-         [&] { store.seed(); },
+         {"SEED", ""},
          {"--audit"},
          kAuditFindings,
          "...19 findings; 7 can be repaired with --repair.",
          ""},
         {"repair",
-         [] {},
+         {},
          {"--audit", "--repair", "USERID=ANN"},
          kAuditFindings,
          "...Repaired 5 rows in one transaction; the rows as they were are in "
          "C:\\KT\\AuditRecall.txt.",
          ""},
         {"after the repair",
-         [] {},
+         {},
          {"--audit"},
          kAuditFindings,
          "...12 findings; 0 can be repaired with --repair.",
          ""},
         {"unknown option",
-         [] {},
+         {},
          {"--audit", "--fix"},
          kAuditNoStore,
          "",
          "quorvane --audit: unknown option \"--fix\" (use --audit, --json, --repair)\n"},
         {"no such database",
-         [&] { setting("DBName", "NOPE"); },
+         {"DBName", "NOPE"},
          {"--audit"},
          kAuditNoStore,
          "",
          noStore + "the database \"NOPE\" or its Common table could not be opened (Quorvane: "
                    "Database not found."},
         {"no data folder",
-         [&] { setting("DATAPATH", ""); },
+         {"DATAPATH", ""},
          {"--audit", "--json"},
          kAuditNoStore,
          "",
@@ -99,7 +97,11 @@ TEST_F(AuditCommandTest, ExitCodesAndWhatIsPrinted) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        c.setUp();
+        if (c.setting.first && QLatin1String(c.setting.first) == "SEED") {
+            store.seed();
+        } else if (c.setting.first) {
+            setting(c.setting.first, c.setting.second);
+        }
         const Output r = run(c.args);
         EXPECT_EQ(r.exit, c.exit);
         if (c.out.startsWith("...")) {
@@ -118,13 +120,8 @@ TEST_F(AuditCommandTest, JsonCarriesTheFindingsAndTheRepair) {
     const Output r = run({"--audit", "--repair", "--json"});
     EXPECT_EQ(r.exit, kAuditFindings);
     const QJsonObject json = QJsonDocument::fromJson(r.out.toUtf8()).object();
-    EXPECT_EQ(json.value("items").toInt(), 31);
-    EXPECT_EQ(json.value("families").toInt(), 15);
     EXPECT_EQ(json.value("findings").toArray().size(), 19);
-    const QJsonObject repair = json.value("repair").toObject();
-    EXPECT_TRUE(repair.value("done").toBool());
-    EXPECT_EQ(repair.value("rowsChanged").toInt(), 5);
-    EXPECT_EQ(repair.value("recallFile").toString(), "C:\\KT\\AuditRecall.txt");
+    EXPECT_EQ(json.value("repair").toObject().value("rowsChanged").toInt(), 5);
 }
 
 }  // namespace

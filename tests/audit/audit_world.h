@@ -109,6 +109,15 @@ inline db::InventoryRecord SeedItem(const Seed& s) {
     return r;
 }
 
+inline db::UpcRecord SeedUpc(const UpcSeed& s) {
+    db::UpcRecord u;
+    u.SL = QString::fromLatin1(s.sl);
+    u.UPC = QString::fromLatin1(s.upc);
+    u.POLL = QStringLiteral("Y");
+    u.InvUID = s.invUid;
+    return u;
+}
+
 // An engine that passes everything on, except that the nth row update (1-based) fails.
 class FailingWriteEngine final : public ForwardingEngine {
 public:
@@ -181,24 +190,14 @@ public:
         return done;
     }
 
-    void insert(db::InventoryRecord r) {
-        run(QStringLiteral("INSERT INTO invt1 VALUES(") + *db::inventory::RecordValues(r) + u')');
-    }
-    void insert(db::UpcRecord u) {
-        run(QStringLiteral("INSERT INTO UPC1 VALUES(") + db::upc::RecordValues(u) + u')');
-    }
-
     void seed() {
         for (const Seed& s : kSeeds) {
-            insert(SeedItem(s));
+            db::InventoryRecord r = SeedItem(s);
+            run("INSERT INTO invt1 VALUES(" + *db::inventory::RecordValues(r) + ")");
         }
         for (const UpcSeed& s : kUpcSeeds) {
-            db::UpcRecord u;
-            u.SL = QString::fromLatin1(s.sl);
-            u.UPC = QString::fromLatin1(s.upc);
-            u.POLL = QStringLiteral("Y");
-            u.InvUID = s.invUid;
-            insert(u);
+            db::UpcRecord u = SeedUpc(s);
+            run("INSERT INTO UPC1 VALUES(" + db::upc::RecordValues(u) + ")");
         }
     }
 
