@@ -598,12 +598,10 @@ bool AppendRecallLines(FileSystem& fs, const QString& file, const QString& userI
                        const std::optional<QString>& values) {
     const QString header = QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")) + u' ' +
                            userId + QStringLiteral("  ") + exeName;
-    const QString statement = values
-                                  ? QStringLiteral("INSERT INTO ") + tableName +
-                                        QStringLiteral(" VALUES(") + *values + QStringLiteral(")")
-                                  : QStringLiteral(
-                                        "-- the row could not be written as a "
-                                        "statement");
+    const QString statement =
+        values ? QStringLiteral("INSERT INTO ") + tableName + QStringLiteral(" VALUES(") + *values +
+                     u')'
+               : QStringLiteral("-- the row could not be written as a statement");
     return fs.appendLine(file, header) && fs.appendLine(file, statement);
 }
 
