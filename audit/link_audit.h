@@ -20,7 +20,8 @@
 // break from the pack, which breaks from the root), and an item without a flag belongs to
 // the root whose QZV1 (pack) or QZV2 (single) names it, when its LinkBreakPack leads there.
 // A root is an item with FlgQZV "R", or the item a chain ends at whatever its flag. Codes
-// compare as the server compares them: trailing blanks and the case of letters do not count.
+// compare as the server compares them: trailing blanks and the case of ASCII letters do not
+// count.
 //
 // The report, one line per finding, is stable for scripts:
 //
@@ -32,9 +33,10 @@
 // <group> is "family <S/L> #<record number>" (the family's root), "item <S/L> #<record
 // number>" (a UPC finding of an item outside every family) or "upc <code>" (a UPC row whose
 // InvUID names no item). Items are written "<S/L> #<record number>", S/L codes without blanks
-// at either end (the JSON keeps a right-aligned code's leading blanks). "[repair]" marks what the repair mends. Lines are ordered by group (record
-// number, UPC rows last), then by check in the order of Check, then by record number.
-// <check> is one of the names below; <text> says what was found with the values involved.
+// at either end (the JSON keeps a right-aligned code's leading blanks). "[repair]" marks what the
+// repair mends. Lines are ordered by group (record number, UPC rows last), then by check in the
+// order of Check, then by record number. <check> is one of the names below; <text> says what was
+// found with the values involved.
 
 namespace qv::audit {
 
