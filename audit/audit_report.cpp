@@ -35,6 +35,10 @@ QJsonObject itemJson(const ItemRef& item) {
                        {QStringLiteral("recordNum"), static_cast<qint64>(item.recordNum)}};
 }
 
+QString counted(std::size_t n, const char* one, const char* many) {
+    return QString::number(n) + u' ' + QLatin1String(n == 1 ? one : many);
+}
+
 }  // namespace
 
 QString ItemText(const ItemRef& item) {
@@ -45,12 +49,12 @@ QString ItemText(const ItemRef& item) {
 
 QStringList ReportLines(const AuditReport& report) {
     QStringList lines;
-    lines << QStringLiteral("Audit of %1 (%2 items) and %3 (%4 UPC rows): %5 families.")
+    lines << QStringLiteral("Audit of %1 (%2 items) and %3 (%4 UPC rows): %5.")
                  .arg(report.tables.inventory)
                  .arg(report.items)
                  .arg(report.tables.upc)
                  .arg(report.upcRows)
-                 .arg(report.families);
+                 .arg(counted(report.families, "family", "families"));
     for (const Finding& f : report.findings) {
         lines << groupText(f) + QStringLiteral(": ") + CheckName(f.check) + QStringLiteral(": ") +
                      f.text + (f.repairable ? QStringLiteral(" [repair]") : QString());
@@ -58,8 +62,8 @@ QStringList ReportLines(const AuditReport& report) {
     if (report.findings.empty()) {
         lines << QStringLiteral("No findings.");
     } else {
-        lines << QStringLiteral("%1 findings; %2 can be repaired with --repair.")
-                     .arg(report.findings.size())
+        lines << QStringLiteral("%1; %2 can be repaired with --repair.")
+                     .arg(counted(report.findings.size(), "finding", "findings"))
                      .arg(report.repairableCount());
     }
     return lines;

@@ -26,6 +26,7 @@
 // The report, one line per finding, is stable for scripts:
 //
 //   Audit of <inventory table> (<n> items) and <UPC table> (<n> UPC rows): <n> families.
+//     ("1 family", "1 finding" when there is one)
 //   <group>: <check>: <text>[ [repair]]
 //   ...
 //   No findings.  |  <n> findings; <n> can be repaired with --repair.
