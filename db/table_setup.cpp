@@ -87,7 +87,8 @@ void RecordLayer::upgradeInventory(const QString& table) {
     if (renameColumn(table, QStringLiteral("Flg2"), QStringLiteral("NeverOrder"))) {
         run(QStringLiteral("UPDATE ") + table + QStringLiteral(" SET NeverOrder = ' '"));
     }
-    if (!OpenTable(kInventoryTable)) {
+    // A table that does not open here is reported by the start's own opening, which follows.
+    if (!openTable(kInventoryTable, false)) {
         return;
     }
     if (FieldName(kInventoryTable, inventory::colPriceFactor)
@@ -116,7 +117,7 @@ void RecordLayer::upgradeInventory(const QString& table) {
         }
     }
     // The row opened above still has the old shape.
-    OpenTable(kInventoryTable);
+    openTable(kInventoryTable, false);
 }
 
 // --- inventory reads -----------------------------------------------------------------------
