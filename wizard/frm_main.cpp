@@ -709,6 +709,31 @@ void FrmMain::showVendorTaken() {
             QStringLiteral("' option"));
 }
 
+bool FrmMain::saved(const SaveResult& result, const FrameSet& f, std::int32_t createdAs) {
+    if (result.outcome == SaveResult::Outcome::Cancelled) {
+        return false;  // the user gave up on a busy database: the busy box said all
+    }
+    if (!result) {
+        ctx_.services.box(box::Ok, NotSavedText(result.error));
+        return false;
+    }
+    // A created item may have been saved under a new number and code: the screen and the
+    // links follow it.
+    for (std::int32_t* number : {&PackRecordNum_, &SingleRecordNum_}) {
+        if (*number == createdAs) {
+            *number = result.recordNum;
+        }
+    }
+    if (!result.takenSl.isEmpty()) {
+        if (packSl_ == result.takenSl) {
+            packSl_ = result.sl;
+        }
+        LblItem_[f.lblSl]->setText(SlDisplay(result.sl));
+        ctx_.services.box(box::Information, SlChangedText(result.takenSl, result.sl));
+    }
+    return true;
+}
+
 void FrmMain::saveLinkedItem() {
     RunValues& run = ctx_.run;
     if (WizardStep_ < 1) {
@@ -736,8 +761,8 @@ void FrmMain::saveLinkedItem() {
     };
 
     if (ItemChosen_) {
-        if (!linker_.SaveLinkedItem(in, true)) {
-            ctx_.services.box(box::Ok, QStringLiteral("Record not saved"));
+        const std::int32_t pickedAs = ctx_.layer.Inventory.RecordNum;
+        if (!saved(linker_.SaveLinkedItem(in, true), f, pickedAs)) {
             return;
         }
         Saved_ = true;
@@ -758,8 +783,8 @@ void FrmMain::saveLinkedItem() {
         ctx_.services.box(box::Ok, QStringLiteral("You cannot have a duplicate Vendor ID"));
         return;
     }
-    if (!linker_.SaveLinkedItem(in, false)) {
-        ctx_.services.box(box::Ok, QStringLiteral("Record not saved"));
+    const std::int32_t createdAs = ctx_.layer.Inventory.RecordNum;
+    if (!saved(linker_.SaveLinkedItem(in, false), f, createdAs)) {
         return;
     }
     if (WizardStep_ == 1 && run.SinglesCount >= 2 && CmdLink_[2]->text() != kSaveSingle) {

@@ -108,6 +108,9 @@ private:
     bool createItem(std::int16_t quantity, ItemKind kind, CreationLog& log);
     void createLinkedItem();
     void saveLinkedItem();
+    // Tells the user how a save ended (nothing more after a busy database was given up on)
+    // and follows an item that took a new number or code; true when it was saved.
+    bool saved(const SaveResult& result, const FrameSet& f, std::int32_t createdAs);
     void showVendorTaken();
     LinkedItemInput inputOf(const FrameSet& f) const;
     QLineEdit* boxFor(const FrameSet& f, InputProblem::Field field) const;

@@ -14,7 +14,7 @@ namespace {
 class RefusingEngine final : public ForwardingEngine {
 public:
     RefusingEngine(const QString& folder, const bool& refuse)
-        : ForwardingEngine(inner_), inner_(folder), refuse_(refuse) {}
+        : ForwardingEngine(std::make_unique<db::SqliteEngine>(folder)), refuse_(refuse) {}
 
     std::optional<std::int64_t> execute(const QString& sql, db::DbError& e) override {
         if (refuse_ && sql.startsWith("INSERT INTO invt", Qt::CaseInsensitive)) {
@@ -26,7 +26,6 @@ public:
     }
 
 private:
-    db::SqliteEngine inner_;
     const bool& refuse_;
 };
 
