@@ -54,7 +54,7 @@ TEST(ProgramStart, DemoCaseSoldBySingleIsLinkedEndToEnd) {
             main->CmdLink(0)->click();
             // A single made straight from the case is the first linked item: the first frame.
             main->Text1(1)->setText("ALPINE SPRING WATER 500ML");
-            main->Text1(3)->setText("9400001999998");
+            main->Text1(3)->setText("9400001999999");
             main->Text1(4)->setText("1.50");
             main->CmdLink(2)->click();
             single = main->SingleRecordNum();
@@ -100,7 +100,7 @@ TEST(ProgramStart, DemoCaseSoldBySingleIsLinkedEndToEnd) {
     EXPECT_EQ(singleRow->value(8).toCurrency(), Currency::fromScaled(15000));  // Price 1.50
     EXPECT_EQ(singleRow->value(1).toText().trimmed(), "*ALPINE-001C");
 
-    auto upc = engine.openRowSet("SELECT * FROM UPC1 WHERE UPC = '9400001999998'", e);
+    auto upc = engine.openRowSet("SELECT * FROM UPC1 WHERE UPC = '9400001999999'", e);
     ASSERT_TRUE(upc && upc->recordCount() == 1);
     EXPECT_EQ(upc->value(4).toInteger(), single);
     EXPECT_EQ(upc->value(0).toText(), singleRow->value(0).toText());

@@ -212,7 +212,7 @@ TEST(MainFormSelect, ASavedPickChangedMeanwhileElsewhereIsNotSavedAndKeepsNoUpc)
     FrmMain f(w.ctx);
     f.FormLoad();
     f.CmdLink(1)->click();
-    f.Text1(3)->setText("9400000000999");
+    f.Text1(3)->setText("9400000000993");
     f.Text1(4)->setText("9.99");
 
     // Another workstation changes the item between the pick and the save.
