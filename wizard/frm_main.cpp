@@ -735,6 +735,7 @@ bool FrmMain::saved(const SaveResult& result, const FrameSet& f, std::int32_t cr
             *number = result.recordNum;
         }
     }
+    frameRecordNum_[f.frame - 2] = result.recordNum;
     if (!result.takenSl.isEmpty()) {
         if (packSl_ == result.takenSl) {
             packSl_ = result.sl;
