@@ -9,13 +9,14 @@
 
 namespace {
 
-// Nobody sits in front of this tool: a box is printed and answered "No".
+// Nobody sits in front of this tool: a box is printed and answered as if closed ("No",
+// "Cancel").
 class PrintedBoxes final : public qv::MessageBoxes {
 public:
     qv::BoxAnswer show(int style, const QString& title, const QString& text) override {
         std::fprintf(stderr, "quorvane-demo: [%s] %s\n", qPrintable(title),
                      qPrintable(qv::normaliseLineBreaks(text)));
-        return (style & 0x0F) == qv::box::YesNo ? qv::BoxAnswer::No : qv::BoxAnswer::Ok;
+        return qv::DismissAnswer(style);
     }
 };
 

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -419,8 +420,12 @@ bool frmSM_DATAPATH2::eventFilter(QObject* watched, QEvent* event) {
             if (watched == txtEdit_[i]) {
                 CurrentEdit_ = i;
                 cmdBrowse_->setEnabled(true);
-                // After the click that brought the focus has placed the cursor.
-                QTimer::singleShot(0, txtEdit_[i], &QLineEdit::selectAll);
+                if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) {
+                    // After the click that brought the focus has placed the cursor.
+                    QTimer::singleShot(0, txtEdit_[i], &QLineEdit::selectAll);
+                } else {
+                    txtEdit_[i]->selectAll();  // before the first key typed
+                }
             }
         }
         if (watched == cboEdit_) {

@@ -33,6 +33,19 @@ QString DatabaseNotFoundText() {
         "To create a new database or convert files from Pervasive run Tillora");
 }
 
+QString StoreBusyText() {
+    return QStringLiteral(
+        "The store database is busy: another program or station is holding it.\r\n"
+        "Retry to try again, or Cancel to stop without changing anything.");
+}
+
+std::function<bool(const DbError&)> StoreBusyPrompt(Services& services) {
+    return [&services](const DbError&) {
+        return services.boxes.askRetry(box::RetryCancel + box::Exclamation,
+                                       services.app.productName, StoreBusyText());
+    };
+}
+
 QString LocalServerName(const QString& computerName) {
     return computerName + kLocalInstance;
 }
@@ -68,7 +81,7 @@ RecordLayer::~RecordLayer() {
     }
 }
 
-QString RecordLayer::dataFile(const QString& name) const {
+QString RecordLayer::DataFile(const QString& name) const {
     QString folder = dataFolder_;
     while (folder.endsWith(u'\\') || folder.endsWith(u'/')) {
         folder.chop(1);
@@ -86,7 +99,7 @@ void RecordLayer::logFailedStatement(const QString& statement, const DbError& er
         run_.UserID + u' ' + statement + QStringLiteral(" [EXE FAIL]") +
         QStringLiteral(" Description: ") + error.description + QStringLiteral(" Source: ") +
         error.source;
-    services_.fs.appendLine(dataFile(QStringLiteral("PVSW.log")), line);
+    services_.fs.appendLine(DataFile(QStringLiteral("PVSW.log")), line);
 }
 
 void RecordLayer::resetRegistry() {
@@ -179,7 +192,7 @@ bool RecordLayer::InitDatabase() {
         fileFound = services_.fs.fileExists(QStringLiteral("c:\\vorsafe\\") + name + suffix);
     } else if (run_.TrainingMode) {
         name = QStringLiteral("Training");
-        fileFound = services_.fs.fileExists(dataFile(name + suffix));
+        fileFound = services_.fs.fileExists(DataFile(name + suffix));
     }
     databaseName_ = name;
 
@@ -240,9 +253,9 @@ bool RecordLayer::Connect(const QString& databaseName) {
     params.user = userName_;
     params.password = password_;
     params.timeoutSeconds = 25;
-    DbError error;
-    if (!engine_->connect(params, error)) {
-        lastError_ = error;
+    connectError_.clear();
+    if (!retryWhileBusy([&](DbError& error) { return engine_->connect(params, error); })) {
+        connectError_ = lastError_;
     }
     connected_ = engine_->isOpen();
     return connected_;
@@ -254,14 +267,21 @@ bool RecordLayer::ensureConnected() {
         Connect();
     }
     if (!connected_) {
-        services_.boxes.show(box::Critical, QStringLiteral("Database Connection Error"),
-                             QStringLiteral("Failed to connect to database. "));
+        QString text = QStringLiteral("Failed to connect to database. ");
+        if (connectError_.isSet()) {
+            text += QStringLiteral("\r\n") + connectError_.description;
+        }
+        services_.boxes.show(box::Critical, QStringLiteral("Database Connection Error"), text);
         return false;
     }
     return true;
 }
 
 bool RecordLayer::OpenTable(int table) {
+    return openTable(table, true);
+}
+
+bool RecordLayer::openTable(int table, bool report) {
     TableSlot* slot = Slot(table);
     if (!slot) {
         return false;
@@ -274,28 +294,32 @@ bool RecordLayer::OpenTable(int table) {
         return false;
     }
     const QString source = QStringLiteral("SELECT TOP 1 * FROM ") + slot->tableName;
-    DbError error;
-    std::unique_ptr<RowSet> rs = engine_->openRowSet(source, error);
-    if (!rs) {
+    std::unique_ptr<RowSet> rs;
+    const auto open = [&](const QString& select) {
+        return retryWhileBusy(
+            [&](DbError& e) { return (rs = engine_->openRowSet(select, e)) != nullptr; });
+    };
+    // A busy, read-only, full or damaged database is reported as it is: making a table there
+    // would fail too, or write into a file that is already in trouble.
+    if (!open(source) && lastError_.kind == ErrorKind::Other) {
         // Most likely the table is missing: create it and look again, then under the owner
         // the suite's older databases used.
         CreateTable(table);
-        error.clear();
-        rs = engine_->openRowSet(source, error);
-        if (!rs && (error.number == 3078 ||
-                    error.description.startsWith(QStringLiteral("Invalid object name")))) {
-            error.clear();
-            rs = engine_->openRowSet(
-                QStringLiteral("SELECT TOP 1 * FROM ") + QStringLiteral("vor.") + slot->tableName,
-                error);
+        if (!open(source) &&
+            (lastError_.number == 3078 ||
+             lastError_.description.startsWith(QStringLiteral("Invalid object name")))) {
+            open(QStringLiteral("SELECT TOP 1 * FROM ") + QStringLiteral("vor.") + slot->tableName);
         }
-        if (!rs) {
-            lastError_ = error;
-            services_.box(box::Ok, QString::number(error.number) + QStringLiteral("    ") +
-                                       QStringLiteral("Open Table Error") + QStringLiteral("    ") +
-                                       error.description + u'\r');
+    }
+    if (!rs) {
+        const DbError& error = lastError_;
+        if (!report) {
             return false;
         }
+        services_.box(box::Ok, QString::number(error.number) + QStringLiteral("    ") +
+                                   QStringLiteral("Open Table Error") + QStringLiteral("    ") +
+                                   error.description + u'\r');
+        return false;
     }
     currentRow_[table] = std::move(rs);
     slot->opened = true;
@@ -320,21 +344,17 @@ bool RecordLayer::CreateTable(int table) {
         return false;
     }
     // A table comes with all its indexes or not at all.
-    DbError error;
-    const bool inTransaction = engine_->beginTransaction(error);
+    const bool ownTransaction = !inTransaction_ && BeginTransaction();
     for (const QString& statement : statements) {
         if (!run(statement)) {
-            if (inTransaction) {
-                DbError ignored;
-                engine_->rollback(ignored);
+            if (ownTransaction) {
+                RollbackTransaction();
             }
             return false;
         }
     }
-    if (inTransaction && !engine_->commit(error)) {
-        lastError_ = error;
-        DbError ignored;
-        engine_->rollback(ignored);
+    if (ownTransaction && !CommitTransaction()) {
+        RollbackTransaction();
     }
     return false;
 }
@@ -343,10 +363,9 @@ bool RecordLayer::TableExists(const QString& tableName) {
     if (!Connected() && !Connect()) {
         return false;
     }
-    DbError error;
-    const std::optional<QStringList> tables = engine_->tables(error);
-    if (!tables) {
-        lastError_ = error;
+    std::optional<QStringList> tables;
+    if (!retryWhileBusy(
+            [&](DbError& error) { return (tables = engine_->tables(error)).has_value(); })) {
         return false;
     }
     const QString wanted = tableName.toUpper();
@@ -359,18 +378,19 @@ bool RecordLayer::TableExists(const QString& tableName) {
 }
 
 std::optional<std::int64_t> RecordLayer::run(const QString& statement) {
-    DbError error;
     std::optional<std::int64_t> rows;
     if (engine_ && engine_->isOpen()) {
-        rows = engine_->execute(statement, error);
+        retryWhileBusy([&](DbError& error) {
+            return (rows = engine_->execute(statement, error)).has_value();
+        });
     } else {
-        error.number = -1;
-        error.description = QStringLiteral("The database is not connected.");
-        error.source = QStringLiteral("Record layer");
+        lastError_.clear();
+        lastError_.number = -1;
+        lastError_.description = QStringLiteral("The database is not connected.");
+        lastError_.source = QStringLiteral("Record layer");
     }
     if (!rows) {
-        lastError_ = error;
-        logFailedStatement(statement, error);
+        logFailedStatement(statement, lastError_);
     }
     return rows;
 }

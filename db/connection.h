@@ -1,8 +1,10 @@
 #pragma once
 
 #include "db/engine.h"
+#include "platform/services.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace qv::db {
@@ -25,5 +27,11 @@ QString LocalServerName(const QString& computerName);
 
 // The critical message shown when the configured database does not exist.
 QString DatabaseNotFoundText();
+
+// The question asked when the database stayed locked past the busy time-out.
+QString StoreBusyText();
+// The record layer's busy prompt for the program: a Retry/Cancel box with StoreBusyText;
+// true for "Retry".
+std::function<bool(const DbError&)> StoreBusyPrompt(Services& services);
 
 }  // namespace qv::db

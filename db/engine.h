@@ -44,11 +44,23 @@ private:
     double d_ = 0;
 };
 
+// What kind of failure an error is, as far as callers act on it. Each engine maps its own
+// numbers onto these; everything else is Other.
+enum class ErrorKind {
+    Other,
+    DuplicateKey,  // a UNIQUE index or key refused the row
+    Busy,          // another connection held the database (or rows) past the wait allowed
+    ReadOnly,      // the database, its file or its folder cannot be written
+    DiskFull,      // no room left to write the change
+    Damaged,       // the database file is corrupt, cut short or not a database
+};
+
 // An error the server raised: its number, its text and where it came from.
 struct DbError {
     int number = 0;
     QString description;
     QString source;
+    ErrorKind kind = ErrorKind::Other;
 
     bool isSet() const { return number != 0 || !description.isEmpty(); }
     void clear() { *this = DbError(); }

@@ -158,6 +158,67 @@ std::pair<QString, QString> SplitVendorPrefix(const QString& text) {
     return {text.left(i), text.mid(i).trimmed()};
 }
 
+ErrorKind SqliteDriverKind(int native, const QString& message) {
+    switch (native & 0xff) {  // the driver may hand on extended result codes
+        case 5:               // SQLITE_BUSY
+        case 6:               // SQLITE_LOCKED
+            return ErrorKind::Busy;
+        case 8:  // SQLITE_READONLY
+            return ErrorKind::ReadOnly;
+        case 13:  // SQLITE_FULL
+            return ErrorKind::DiskFull;
+        case 11:  // SQLITE_CORRUPT
+        case 26:  // SQLITE_NOTADB
+            return ErrorKind::Damaged;
+        case 19:  // SQLITE_CONSTRAINT: NOT NULL and CHECK share the code with UNIQUE
+            return message.contains(QStringLiteral("UNIQUE constraint failed")) ||
+                           message.contains(QStringLiteral("PRIMARY KEY must be unique")) ||
+                           message.contains(QStringLiteral("not unique"))
+                       ? ErrorKind::DuplicateKey
+                       : ErrorKind::Other;
+        default:
+            return ErrorKind::Other;
+    }
+}
+
+ErrorKind SqlServerKind(const QString& state, int native) {
+    switch (native) {
+        case 2601:  // duplicate key row in object with unique index
+        case 2627:  // violation of PRIMARY KEY or UNIQUE KEY constraint
+            return ErrorKind::DuplicateKey;
+        case 1205:  // chosen as deadlock victim
+        case 1222:  // lock request time out period exceeded
+            return ErrorKind::Busy;
+        case 3906:  // the database is read-only
+            return ErrorKind::ReadOnly;
+        case 1101:  // no page can be allocated: filegroup full
+        case 1105:  // no space for object: filegroup full
+        case 9002:  // the transaction log is full
+            return ErrorKind::DiskFull;
+        case 605:   // page belongs to another object
+        case 823:   // operating system I/O error on the file
+        case 824:   // logical consistency-based I/O error
+        case 5172:  // the file header is not a valid database file header
+            return ErrorKind::Damaged;
+        default:
+            break;
+    }
+    if (state == u"HYT00" || state == u"40001") {  // time-out expired, serialization failure
+        return ErrorKind::Busy;
+    }
+    return ErrorKind::Other;
+}
+
+}  // namespace
+
+ErrorKind OdbcErrorKind(const QString& sqlState, int native, const QString& source,
+                        const QString& message) {
+    return source.contains(QStringLiteral("[SQLite]")) ? SqliteDriverKind(native, message)
+                                                       : SqlServerKind(sqlState, native);
+}
+
+namespace {
+
 DbError ErrorFromRecords(std::vector<DiagRecord> records, SQLRETURN rc) {
     if (records.empty()) {
         return OwnError(-1, QStringLiteral("The ODBC call failed (return code %1).").arg(rc));
@@ -173,6 +234,9 @@ DbError ErrorFromRecords(std::vector<DiagRecord> records, SQLRETURN rc) {
         auto [prefix, message] = SplitVendorPrefix(r.message);
         if (e.source.isEmpty() && !prefix.isEmpty()) {
             e.source = prefix;
+        }
+        if (e.kind == ErrorKind::Other) {
+            e.kind = OdbcErrorKind(r.state, r.native, prefix, message);
         }
         const QString part = message + QStringLiteral(" (SQLSTATE ") + r.state + u')';
         if (!parts.contains(part)) {

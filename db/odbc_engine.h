@@ -35,6 +35,13 @@ QString OdbcConnectionString(const ConnectParams& params, const QString& driver,
 // and computed or renamed columns: such row sets are read-only.
 std::optional<QString> OdbcUpdatableTable(const QString& select);
 
+// The kind of an error a driver reported, from its SQLSTATE, native number and message:
+// SQL Server's message numbers (2601 and 2627 duplicate key, 1222 lock time-out, 1205
+// deadlock, 3906 read-only database, 1101, 1105 and 9002 no space, 605, 823, 824 and 5172
+// damaged files), or SQLite's result codes when the source is the SQLite driver ("[SQLite]").
+ErrorKind OdbcErrorKind(const QString& sqlState, int native, const QString& source,
+                        const QString& message);
+
 struct OdbcSettings {
     QString driver;            // blank: DefaultOdbcDriver()
     QString options;           // extra keywords, e.g. "TDS_Version=7.4"

@@ -187,6 +187,15 @@ inline void valueToField(float& f, const Value& v) {
     }
 }
 
+// Copies the current row of a row set into a record's fields (fields()), column by ordinal;
+// a column the row set does not have gives Null.
+template <class Tuple>
+void RowToFields(const RowSet& row, Tuple&& fields) {
+    forEachField(fields, [&](int ordinal, auto& field) {
+        valueToField(field, ordinal < row.fieldCount() ? row.value(ordinal) : Value());
+    });
+}
+
 // --- numbers as statement text ---------------------------------------------------------------
 
 // The decimal text of a number field for a VALUES list, always with "." as the point;

@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QTimer>
 
 namespace qv::db {
 
@@ -250,21 +251,16 @@ void RecordLayer::RowToRecord(int table) {
     if (!hasRow(table)) {
         return;
     }
-    const RowSet* rs = CurrentRow(table);
-    const auto copy = [&](auto fields) {
-        forEachField(fields, [&](int ordinal, auto& field) {
-            valueToField(field, ordinal < rs->fieldCount() ? rs->value(ordinal) : Value());
-        });
-    };
+    const RowSet& rs = *CurrentRow(table);
     switch (table) {
         case kCommonTable:
-            copy(Common.fields());
+            RowToFields(rs, Common.fields());
             break;
         case kInventoryTable:
-            copy(Inventory.fields());
+            RowToFields(rs, Inventory.fields());
             break;
         case kUpcTable:
-            copy(Upc.fields());
+            RowToFields(rs, Upc.fields());
             break;
         default:
             break;
@@ -488,10 +484,9 @@ RecordLayer::Read RecordLayer::openRead(int table, const QString& sql) {
         lastError_ = layerError(QStringLiteral("The database is not connected."));
         return Read::Failed;
     }
-    DbError error;
-    std::unique_ptr<RowSet> rs = engine_->openRowSet(sql, error);
-    if (!rs) {
-        lastError_ = error;
+    std::unique_ptr<RowSet> rs;
+    if (!retryWhileBusy(
+            [&](DbError& error) { return (rs = engine_->openRowSet(sql, error)) != nullptr; })) {
         return Read::Failed;
     }
     if (rs->recordCount() < 1) {
@@ -538,12 +533,7 @@ bool RecordLayer::insert(int table) {
         lastError_ = layerError(QStringLiteral("The database is not connected."));
         return false;
     }
-    DbError error;
-    if (!engine_->execute(sql, error)) {
-        lastError_ = error;
-        return false;
-    }
-    return true;
+    return retryWhileBusy([&](DbError& error) { return engine_->execute(sql, error).has_value(); });
 }
 
 bool RecordLayer::update(int table, bool direct) {
@@ -567,8 +557,13 @@ bool RecordLayer::update(int table, bool direct) {
             lastError_ = layerError(problem);
             return false;
         }
-        RecordToRow(table);
+        // A refused write is dropped from the row, so every try writes the record again.
+        return retryWhileBusy([&](DbError& error) {
+            RecordToRow(table);
+            return CurrentRow(table)->update(error);
+        });
     }
+    // The caller's own column writes cannot be made again once dropped: no second try.
     DbError error;
     if (!CurrentRow(table)->update(error)) {
         lastError_ = error;
@@ -585,25 +580,67 @@ bool RecordLayer::remove(int table) {
     if (table == kInventoryTable) {
         writeRecallLines(table);
     }
-    DbError error;
-    if (!CurrentRow(table)->deleteCurrent(error)) {
-        lastError_ = error;
+    return retryWhileBusy([&](DbError& error) { return CurrentRow(table)->deleteCurrent(error); });
+}
+
+// --- a busy database, transactions ---------------------------------------------------------
+
+bool RecordLayer::AskBusyRetry(const DbError& error) {
+    if (busyDeclined_ || !busyPrompt_) {
         return false;
     }
+    if (busyPrompt_(error)) {
+        return true;
+    }
+    busyDeclined_ = true;
+    declinedError_ = error;
+    QTimer::singleShot(0, &busyContext_, [this] { busyDeclined_ = false; });
+    return false;
+}
+
+bool RecordLayer::BeginTransaction() {
+    if (!engine_ || !engine_->isOpen()) {
+        lastError_ = layerError(QStringLiteral("The database is not connected."));
+        return false;
+    }
+    inTransaction_ =
+        retryWhileBusy([&](DbError& error) { return engine_->beginTransaction(error); });
+    return inTransaction_;
+}
+
+bool RecordLayer::CommitTransaction() {
+    DbError error;
+    if (!inTransaction_ || !engine_ || !engine_->commit(error)) {
+        lastError_ = inTransaction_ ? error : layerError(QStringLiteral("No transaction is open."));
+        return false;
+    }
+    inTransaction_ = false;
     return true;
 }
 
+void RecordLayer::RollbackTransaction() {
+    if (inTransaction_ && engine_) {
+        DbError ignored;  // a transaction the engine already ended cannot be rolled back again
+        engine_->rollback(ignored);
+    }
+    inTransaction_ = false;
+}
+
 void RecordLayer::writeRecallLines(int table) {
-    const QString file = dataFile(QStringLiteral("DeleteRecall.txt"));
-    services_.fs.appendLine(file, QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")) +
-                                      u' ' + run_.UserID + QStringLiteral("  ") +
-                                      services_.app.exeName);
-    const std::optional<QString> values = RecordValues(table);
-    services_.fs.appendLine(file, values ? QStringLiteral("INSERT INTO ") + Slot(table)->tableName +
-                                               QStringLiteral(" VALUES(") + *values +
-                                               QStringLiteral(")")
-                                         : QStringLiteral("-- the deleted row could not be "
-                                                          "written as a statement"));
+    AppendRecallLines(services_.fs, DataFile(QStringLiteral("DeleteRecall.txt")), run_.UserID,
+                      services_.app.exeName, Slot(table)->tableName, RecordValues(table));
+}
+
+bool AppendRecallLines(FileSystem& fs, const QString& file, const QString& userId,
+                       const QString& exeName, const QString& tableName,
+                       const std::optional<QString>& values) {
+    const QString header = QDate::currentDate().toString(QStringLiteral("MM/dd/yyyy")) + u' ' +
+                           userId + QStringLiteral("  ") + exeName;
+    const QString statement =
+        values ? QStringLiteral("INSERT INTO ") + tableName + QStringLiteral(" VALUES(") + *values +
+                     u')'
+               : QStringLiteral("-- the row could not be written as a statement");
+    return fs.appendLine(file, header) && fs.appendLine(file, statement);
 }
 
 }  // namespace qv::db

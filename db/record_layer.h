@@ -9,6 +9,7 @@
 #include "platform/services.h"
 #include "settings/run_values.h"
 
+#include <QObject>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -70,6 +71,14 @@ struct TableSlot {
     QString createStatement;
     QString indexStatements;  // statements separated by ";"
 };
+
+// Appends the recall lines of one row to `file` (a DOS-style or native path), so that the row
+// can be put back by hand: the date (MM/dd/yyyy), a blank, the user, two blanks and the
+// program's name; then "INSERT INTO <table> VALUES(<values>)", or a comment line when the row
+// could not be written as a statement (values empty). False when the file cannot be written.
+bool AppendRecallLines(FileSystem& fs, const QString& file, const QString& userId,
+                       const QString& exeName, const QString& tableName,
+                       const std::optional<QString>& values);
 
 // The record database layer: one per run. It owns the server connection, the table registry,
 // one current row per table and one record buffer per table (Inventory, Upc, Common), which
@@ -161,10 +170,38 @@ public:
     // value only when it differs from the column's. Without a current row nothing is written.
     void SetFieldValue(int table, int ordinal, const Value& value);
 
-    // The server's last error.
+    // The server's last error. Its kind tells a refused duplicate, a busy, read-only, full or
+    // damaged database from other failures.
     const DbError& LastError() const { return lastError_; }
     // The statement of the last read or insert, as sent.
     const QString& LastStatement() const { return lastStatement_; }
+
+    // --- a busy database ----------------------------------------------------------------------
+
+    // Asked when a statement outside a transaction could not run because another program or
+    // station held the database past the engine's busy time-out: true runs it again, false
+    // gives up. Without a prompt the statement fails with the busy error. The layer itself
+    // shows nothing: the program installs a prompt that asks the user.
+    using BusyPrompt = std::function<bool(const DbError&)>;
+    void SetBusyPrompt(BusyPrompt prompt) { busyPrompt_ = std::move(prompt); }
+    // Asks the prompt whether to try again (false without one). After its "no", statements
+    // fail at once with that error, sending nothing, until control is back in the event loop:
+    // one answer covers the whole action the user started, which is not asked about again
+    // statement by statement.
+    bool AskBusyRetry(const DbError& error);
+    // True while statements fail at once after such a "no".
+    bool BusyDeclined() const { return busyDeclined_; }
+
+    // --- transactions --------------------------------------------------------------------------
+
+    // One unit of work over several operations: all of it is kept, or none. Inside it a busy
+    // database is not asked about: the statement fails, and the unit's owner rolls back and
+    // asks (AskBusyRetry) before running the whole unit again. Beginning waits for other
+    // writers (and asks when they hold on too long).
+    bool BeginTransaction();
+    bool CommitTransaction();
+    void RollbackTransaction();
+    bool InTransaction() const { return inTransaction_; }
 
     // --- server connection and start-up ------------------------------------------------------
 
@@ -177,8 +214,9 @@ public:
     bool Connected() const;
     // Puts the table on its first row, creating the table when it is missing (and trying the
     // owner-qualified "vor." name). True when the table's row set is open; only an open that
-    // finally fails shows "Open Table Error". Without a connection: "Failed to connect to
-    // database. ".
+    // finally fails shows "Open Table Error". A table of a busy, read-only, full or damaged
+    // database is not created. Without a connection: "Failed to connect to database. ",
+    // followed on a line of its own by why the connection failed when that is known.
     bool OpenTable(int table);
     // Runs the slot's create and index statements in one transaction, so a table comes with
     // all its indexes or not at all. Always false: callers learn the outcome by opening the
@@ -223,6 +261,8 @@ public:
     QString UserName() const { return userName_; }
     QString StoreNumberText() const { return storeNumberText_; }
     QString DataFolder() const { return dataFolder_; }
+    // A file of the data folder ("C:\KT\PVSW.log" for "PVSW.log").
+    QString DataFile(const QString& name) const;
     void setDataFolder(const QString& folder) { dataFolder_ = folder; }
     Engine* engine() const { return engine_.get(); }
 
@@ -249,15 +289,19 @@ private:
     QString columnName(int table, int ordinal) const;
     QString segmentLiteral(int segment) const;
     bool hasRow(int table) const;
+    // Runs one engine call (which fills the error when it fails) again while the database is
+    // busy and the prompt says so; a failure's error is kept in LastError().
+    template <class Call>
+    bool retryWhileBusy(Call&& call);
 
     void trace(const QString& line);
     void writeRecallLines(int table);
     void logFailedStatement(const QString& statement, const DbError& error);
     std::optional<std::int64_t> run(const QString& statement);  // logs failures
     bool ensureConnected();
+    bool openTable(int table, bool report);  // report: show "Open Table Error" on failure
     bool makeEngine(bool embedded);
     void resetRegistry();
-    QString dataFile(const QString& name) const;
     void upgradeInventory(const QString& table);
     bool renameColumn(const QString& table, const QString& from, const QString& to);
 
@@ -274,7 +318,14 @@ private:
     std::array<TableSlot, 4> registry_;
     std::array<std::unique_ptr<RowSet>, 4> currentRow_;
     DbError lastError_;
+    DbError connectError_;  // why the last Connect failed
     QString lastStatement_;
+
+    BusyPrompt busyPrompt_;
+    bool busyDeclined_ = false;  // the user gave up on a busy database in this action
+    DbError declinedError_;
+    QObject busyContext_;  // ends the declined state from the event loop, while the layer lives
+    bool inTransaction_ = false;
 
     QString databaseName_;
     QString serverName_;
@@ -283,5 +334,23 @@ private:
     QString storeNumberText_;
     bool connected_ = false;
 };
+
+template <class Call>
+bool RecordLayer::retryWhileBusy(Call&& call) {
+    for (;;) {
+        if (busyDeclined_) {
+            lastError_ = declinedError_;
+            return false;
+        }
+        DbError error;
+        if (call(error)) {
+            return true;
+        }
+        lastError_ = error;
+        if (error.kind != ErrorKind::Busy || inTransaction_ || !AskBusyRetry(error)) {
+            return false;
+        }
+    }
+}
 
 }  // namespace qv::db

@@ -431,23 +431,32 @@ public:
             case SQLITE_BUSY:
             case SQLITE_LOCKED:
                 return makeDbError(
-                    rc, QStringLiteral("The database is locked by another connection and was "
-                                       "not released within %1 seconds; the statement was not "
-                                       "run.")
-                            .arg(QString::number(options_.busyTimeoutMs / 1000.0)));
+                    rc,
+                    QStringLiteral("The database is locked by another connection and was "
+                                   "not released within %1 seconds; the statement was not "
+                                   "run.")
+                        .arg(QString::number(options_.busyTimeoutMs / 1000.0)),
+                    ErrorKind::Busy);
             case SQLITE_READONLY:
-                return makeDbError(rc, QStringLiteral("The database \"%1\" is read-only; the "
-                                                      "change was not made (%2).")
-                                           .arg(fileName, message));
+                return makeDbError(rc,
+                                   QStringLiteral("The database \"%1\" is read-only; the "
+                                                  "change was not made (%2).")
+                                       .arg(fileName, message),
+                                   ErrorKind::ReadOnly);
             case SQLITE_NOTADB:
                 return makeDbError(rc,
-                                   QStringLiteral("The file \"%1\" is not a database.").arg(file_));
+                                   QStringLiteral("The file \"%1\" is not a database.").arg(file_),
+                                   ErrorKind::Damaged);
             case SQLITE_CORRUPT:
-                return makeDbError(rc, QStringLiteral("The database file \"%1\" is damaged (%2).")
-                                           .arg(file_, message));
+                return makeDbError(
+                    rc,
+                    QStringLiteral("The database file \"%1\" is damaged (%2).").arg(file_, message),
+                    ErrorKind::Damaged);
             case SQLITE_FULL:
-                return makeDbError(rc, QStringLiteral("The disk is full; the change was not "
-                                                      "made."));
+                return makeDbError(rc,
+                                   QStringLiteral("The disk is full; the change was not "
+                                                  "made."),
+                                   ErrorKind::DiskFull);
             case SQLITE_IOERR:
                 return makeDbError(rc, QStringLiteral("The database file \"%1\" could not be "
                                                       "read or written (%2).")
@@ -559,12 +568,14 @@ private:
                 return makeDbError(err::kDuplicateKey,
                                    QStringLiteral("Cannot insert duplicate key row in object "
                                                   "'%1'.")
-                                       .arg(table));
+                                       .arg(table),
+                                   ErrorKind::DuplicateKey);
             }
             return makeDbError(err::kDuplicateKey,
                                QStringLiteral("Cannot insert duplicate key row in object '%1' "
                                               "with unique index '%2'.")
-                                   .arg(table, serverIndexName(table, index)));
+                                   .arg(table, serverIndexName(table, index)),
+                               ErrorKind::DuplicateKey);
         }
         return makeDbError(rc, message);
     }
@@ -1225,6 +1236,15 @@ bool SqliteEngine::connect(const ConnectParams& params, DbError& error) {
                                     .arg(name, QDir::toNativeSeparators(databaseFile(name))));
             return false;
         }
+    }
+    // SQLite reads an empty file as a new empty database, and opening the tables would then
+    // create them in it. Databases are never made empty, so this one was cut short.
+    if (QFileInfo(file).size() == 0) {
+        error = makeDbError(SQLITE_NOTADB,
+                            QStringLiteral("The database file \"%1\" is empty: it was cut short.")
+                                .arg(QDir::toNativeSeparators(file)),
+                            ErrorKind::Damaged);
+        return false;
     }
     sqlite3* db = nullptr;
     const int flags =

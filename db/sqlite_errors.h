@@ -47,8 +47,8 @@ inline constexpr int kTooManyDigits = 50006;       // DECIMAL beyond 15 signific
 inline constexpr int kNotSelect = 50007;           // openRowSet with something else
 }  // namespace err
 
-inline DbError makeDbError(int number, QString description) {
-    return DbError{number, std::move(description), kSqliteErrorSource};
+inline DbError makeDbError(int number, QString description, ErrorKind kind = ErrorKind::Other) {
+    return DbError{number, std::move(description), kSqliteErrorSource, kind};
 }
 
 }  // namespace qv::db

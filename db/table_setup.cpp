@@ -11,7 +11,7 @@ namespace qv::db {
 void RecordLayer::PrepareCommonTable() {
     TableSlot& slot = registry_[kCommonTable];
     slot.fileName = QStringLiteral("COMMON");
-    slot.filePath = dataFile(QStringLiteral("COMMON.VOR"));
+    slot.filePath = DataFile(QStringLiteral("COMMON.VOR"));
     slot.tableName = common::TableName();
     slot.label = QStringLiteral("Common");
     if ((Connected() || Connect()) && !TableExists(slot.tableName)) {
@@ -42,7 +42,7 @@ void RecordLayer::PrepareInventoryTable(const QString& storeNumberText,
                                         const QString& explicitName) {
     TableSlot& slot = registry_[kInventoryTable];
     slot.fileName = QStringLiteral("INVENTRY");
-    slot.filePath = dataFile(QStringLiteral("invt") + storeNumberText + QStringLiteral(".VOR"));
+    slot.filePath = DataFile(QStringLiteral("invt") + storeNumberText + QStringLiteral(".VOR"));
     slot.tableName = inventory::TableName(storeNumberText);
     slot.label = QStringLiteral("Inventory");
     if (!explicitName.isEmpty()) {
@@ -87,7 +87,8 @@ void RecordLayer::upgradeInventory(const QString& table) {
     if (renameColumn(table, QStringLiteral("Flg2"), QStringLiteral("NeverOrder"))) {
         run(QStringLiteral("UPDATE ") + table + QStringLiteral(" SET NeverOrder = ' '"));
     }
-    if (!OpenTable(kInventoryTable)) {
+    // A table that does not open here is reported by the start's own opening, which follows.
+    if (!openTable(kInventoryTable, false)) {
         return;
     }
     if (FieldName(kInventoryTable, inventory::colPriceFactor)
@@ -116,7 +117,7 @@ void RecordLayer::upgradeInventory(const QString& table) {
         }
     }
     // The row opened above still has the old shape.
-    OpenTable(kInventoryTable);
+    openTable(kInventoryTable, false);
 }
 
 // --- inventory reads -----------------------------------------------------------------------

@@ -39,16 +39,34 @@ BoxAnswer QtMessageBoxes::show(int style, const QString& title, const QString& t
         mb.setIcon(QMessageBox::Information);
     }
 
-    if ((style & 0x0F) == box::YesNo) {
-        mb.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        const bool noIsDefault = (style & 0x300) == box::DefaultSecond;
-        mb.setDefaultButton(noIsDefault ? QMessageBox::No : QMessageBox::Yes);
-        mb.setEscapeButton(QMessageBox::No);
-        return mb.exec() == QMessageBox::Yes ? BoxAnswer::Yes : BoxAnswer::No;
+    const int buttons = style & 0x0F;
+    const bool secondIsDefault = (style & 0x300) == box::DefaultSecond;
+    if (buttons == box::YesNo || buttons == box::RetryCancel) {
+        const bool yesNo = buttons == box::YesNo;
+        const QMessageBox::StandardButton first = yesNo ? QMessageBox::Yes : QMessageBox::Retry;
+        const QMessageBox::StandardButton second = yesNo ? QMessageBox::No : QMessageBox::Cancel;
+        mb.setStandardButtons(first | second);
+        mb.setDefaultButton(secondIsDefault ? second : first);
+        mb.setEscapeButton(second);
+        if (mb.exec() == first) {
+            return yesNo ? BoxAnswer::Yes : BoxAnswer::Retry;
+        }
+        return DismissAnswer(style);
     }
     mb.setStandardButtons(QMessageBox::Ok);
     mb.exec();
     return BoxAnswer::Ok;
+}
+
+BoxAnswer DismissAnswer(int style) {
+    switch (style & 0x0F) {
+        case box::YesNo:
+            return BoxAnswer::No;
+        case box::RetryCancel:
+            return BoxAnswer::Cancel;
+        default:
+            return BoxAnswer::Ok;
+    }
 }
 
 }  // namespace qv

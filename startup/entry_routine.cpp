@@ -37,6 +37,24 @@ StartSteps ProgramStartSteps(ShowModalFn showModal) {
     return steps;
 }
 
+bool OpenDataFolder(Session& s) {
+    RunValues& v = s.values;
+    if (v.TrainingMode) {
+        s.gDataPath.setDataPath(v.DataPath);
+        s.gDataPath.setStationPath(v.DataPath);
+        s.gDataPath.setStation(s.services.settings.getSetting(kSettingsApp, kSettingsSection,
+                                                              QStringLiteral("STATION")));
+        return true;
+    }
+    // No configuration file is named yet, so this gives the default.
+    const QString count =
+        s.gIni.GetValue(QString(), QStringLiteral("Stations"), QStringLiteral("4"));
+    const std::int16_t stations = RoundToInt16(Val(count)).value_or(4);
+    const bool open = OpenDataPath(s.gDataPath, stations);
+    v.DataPath = s.gDataPath.DataPath();
+    return open;
+}
+
 StartEnd RunEntryRoutine(Session& s, InstanceGuard& guard, const QString& commandLine,
                          const StartSteps& steps) {
     Services& svc = s.services;
@@ -52,23 +70,7 @@ StartEnd RunEntryRoutine(Session& s, InstanceGuard& guard, const QString& comman
     }
 
     s.startRecordNum = ApplyCommandLine(commandLine, v);
-
-    bool dataPathOpen = false;
-    if (v.TrainingMode) {
-        s.gDataPath.setDataPath(v.DataPath);
-        s.gDataPath.setStationPath(v.DataPath);
-        s.gDataPath.setStation(
-            svc.settings.getSetting(kSettingsApp, kSettingsSection, QStringLiteral("STATION")));
-        dataPathOpen = true;
-    } else {
-        // No configuration file is named yet, so this gives the default.
-        const QString count =
-            s.gIni.GetValue(QString(), QStringLiteral("Stations"), QStringLiteral("4"));
-        const std::int16_t stations = RoundToInt16(Val(count)).value_or(4);
-        dataPathOpen = OpenDataPath(s.gDataPath, stations);
-        v.DataPath = s.gDataPath.DataPath();
-    }
-    if (!dataPathOpen) {
+    if (!OpenDataFolder(s)) {
         return StartEnd::NoDataPath;
     }
 

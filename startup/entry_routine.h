@@ -23,6 +23,11 @@ struct StartSteps {
 // through the item lookup.
 StartSteps ProgramStartSteps(ShowModalFn showModal = ExecModal);
 
+// The data folder of the run, once the command line is read: the training folder as typed
+// ("PATH=C:\TRAINING"), else the stored one found or asked for by the data path routine.
+// False when no data folder is open.
+bool OpenDataFolder(Session& session);
+
 enum class StartEnd {
     AlreadyRunning,  // another copy runs; it was asked to come to the front
     NoDataPath,      // no data folder could be opened

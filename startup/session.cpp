@@ -1,5 +1,7 @@
 #include "startup/session.h"
 
+#include "db/connection.h"
+
 namespace qv {
 
 Session::Session(Services& s)
@@ -7,6 +9,8 @@ Session::Session(Services& s)
       gIni(s.fs, s.boxes),
       gDataPath(s, gIni, values),
       country(s, values),
-      db(s, values, gIni, QString()) {}
+      db(s, values, gIni, QString()) {
+    db.SetBusyPrompt(db::StoreBusyPrompt(s));
+}
 
 }  // namespace qv

@@ -11,6 +11,7 @@
 #include "wizard/frm_upc.h"
 #include "wizard/uom_list.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -67,7 +68,10 @@ void ShowMainForm(WizardContext& context) {
 }
 
 FrmMain::FrmMain(WizardContext& context, QWidget* parent)
-    : QDialog(parent), ctx_(context), linker_(context.run, context.layer, context.country) {
+    : QDialog(parent),
+      ctx_(context),
+      linker_(context.run, context.layer, context.country),
+      upcCheck_(context.layer) {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(ctx_.services.app.productName);
     setModal(true);
@@ -426,6 +430,8 @@ void FrmMain::displayItem(int step) {
         link = RootSL_;
     }
     linkSl_[f.frame - 2] = link;
+    frameRecordNum_[f.frame - 2] = r.RecordNum;
+    keptCheckDigit_[f.frame - 2].clear();
     LblItem_[f.lblLink]->setText(link.trimmed().isEmpty() ? QString() : SlDisplay(link));
     LblItem_[f.lblDeposit]->setText(r.LinkItem.rtrimmed());
 
@@ -482,6 +488,11 @@ void FrmMain::offerRootUpc() {
     db::RecordLayer& layer = ctx_.layer;
     layer.Upc.UPC = QString();
     FrmUPC dialog(this);
+    dialog.setCodeCheck([this](const QString& code) {
+        UpcContext root;
+        root.ownRecordNum = ctx_.layer.Inventory.RecordNum;
+        return upcAllowed(code.trimmed(), root, rootKeptCheckDigit_);
+    });
     ctx_.showModal(dialog);
     const QString upc = dialog.Result().trimmed();
     layer.Upc.UPC = upc;
@@ -709,6 +720,32 @@ void FrmMain::showVendorTaken() {
             QStringLiteral("' option"));
 }
 
+bool FrmMain::saved(const SaveResult& result, const FrameSet& f, std::int32_t createdAs) {
+    if (result.outcome == SaveResult::Outcome::Cancelled) {
+        return false;  // the user gave up on a busy database: the busy box said all
+    }
+    if (!result) {
+        ctx_.services.box(box::Ok, NotSavedText(result.error));
+        return false;
+    }
+    // A created item may have been saved under a new number and code: the screen and the
+    // links follow it.
+    for (std::int32_t* number : {&PackRecordNum_, &SingleRecordNum_}) {
+        if (*number == createdAs) {
+            *number = result.recordNum;
+        }
+    }
+    frameRecordNum_[f.frame - 2] = result.recordNum;
+    if (!result.takenSl.isEmpty()) {
+        if (packSl_ == result.takenSl) {
+            packSl_ = result.sl;
+        }
+        LblItem_[f.lblSl]->setText(SlDisplay(result.sl));
+        ctx_.services.box(box::Information, SlChangedText(result.takenSl, result.sl));
+    }
+    return true;
+}
+
 void FrmMain::saveLinkedItem() {
     RunValues& run = ctx_.run;
     if (WizardStep_ < 1) {
@@ -719,6 +756,10 @@ void FrmMain::saveLinkedItem() {
     if (const std::optional<InputProblem> problem = CheckLinkedItem(in)) {
         ctx_.services.box(box::Ok, problem->message);
         focusFirstVisible({boxFor(f, problem->field)});
+        return;
+    }
+    if (!in.upc.trimmed().isEmpty() && !upcMayBeSaved(f)) {
+        focusFirstVisible({Text1_[f.upc]});
         return;
     }
     const auto offerSingle = [this] {
@@ -736,8 +777,8 @@ void FrmMain::saveLinkedItem() {
     };
 
     if (ItemChosen_) {
-        if (!linker_.SaveLinkedItem(in, true)) {
-            ctx_.services.box(box::Ok, QStringLiteral("Record not saved"));
+        const std::int32_t pickedAs = ctx_.layer.Inventory.RecordNum;
+        if (!saved(linker_.SaveLinkedItem(in, true), f, pickedAs)) {
             return;
         }
         Saved_ = true;
@@ -758,8 +799,8 @@ void FrmMain::saveLinkedItem() {
         ctx_.services.box(box::Ok, QStringLiteral("You cannot have a duplicate Vendor ID"));
         return;
     }
-    if (!linker_.SaveLinkedItem(in, false)) {
-        ctx_.services.box(box::Ok, QStringLiteral("Record not saved"));
+    const std::int32_t createdAs = ctx_.layer.Inventory.RecordNum;
+    if (!saved(linker_.SaveLinkedItem(in, false), f, createdAs)) {
         return;
     }
     if (WizardStep_ == 1 && run.SinglesCount >= 2 && CmdLink_[2]->text() != kSaveSingle) {
@@ -809,6 +850,44 @@ void FrmMain::cboDeposit_Click(int index) {
     }
 }
 
+UpcContext FrmMain::upcContextOf(const FrameSet& f) const {
+    UpcContext c;
+    c.ownRecordNum = frameRecordNum_[f.frame - 2];
+    const FrameSet& other = f.frame == 2 ? kSingleFrame : kPackFrame;
+    if (isVisibleOnForm(Frame(other.frame)) && isVisibleOnForm(Text1_[other.upc])) {
+        c.otherCode = Text1_[other.upc]->text();
+        c.otherItem = {SlFromDisplay(LblItem_[other.lblSl]->text()),
+                       Text1_[other.description]->text().trimmed(),
+                       frameRecordNum_[other.frame - 2]};
+    }
+    c.root = {RootSL_, LblItem_[2]->text().trimmed(),
+              RoundToInt32(Val(Label4_->text())).value_or(0)};
+    c.rootCode = LblItem_[4]->text();
+    return c;
+}
+
+bool FrmMain::upcAllowed(const QString& code, const UpcContext& context, QString& kept) {
+    const std::optional<UpcFinding> finding = upcCheck_.Check(code, context);
+    if (!finding) {
+        return true;
+    }
+    if (finding->kind != UpcFinding::Kind::CheckDigit) {
+        ctx_.services.boxes.show(finding->style, finding->title, finding->text);
+        return false;
+    }
+    // Asked once per code: the user who kept it is not asked again at the save.
+    if (kept == code || ctx_.services.boxes.askYes(finding->style, finding->title, finding->text)) {
+        kept = code;
+        return true;
+    }
+    return false;
+}
+
+bool FrmMain::upcMayBeSaved(const FrameSet& f) {
+    return upcAllowed(Text1_[f.upc]->text().trimmed(), upcContextOf(f),
+                      keptCheckDigit_[f.frame - 2]);
+}
+
 void FrmMain::refocus(QLineEdit* field) {
     QPointer<QLineEdit> target(field);
     QTimer::singleShot(0, this, [this, target] {
@@ -846,6 +925,10 @@ void FrmMain::Text1_LostFocus(int index) {
                                                   QStringLiteral("Please Enter UPC if available"),
                                                   QStringLiteral("Do you have a UPC code for this "
                                                                  "item ?"));
+            } else if (!(lostFocusReason_ == Qt::MouseFocusReason &&
+                         QApplication::focusWidget() == CmdLink_[2])) {
+                // (A click on the save button checks the code as it saves: one box, not two.)
+                back = !upcMayBeSaved(index == 3 ? kPackFrame : kSingleFrame);
             }
             break;
         case 4:
@@ -874,7 +957,9 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
         if (movedWithinForm) {
             for (int i = 0; i < static_cast<int>(Text1_.size()); ++i) {
                 if (watched == Text1_[i]) {
+                    lostFocusReason_ = reason;
                     Text1_LostFocus(i);
+                    lostFocusReason_ = Qt::OtherFocusReason;
                     break;
                 }
             }

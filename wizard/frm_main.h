@@ -1,6 +1,7 @@
 #pragma once
 
 #include "wizard/item_linker.h"
+#include "wizard/upc_check.h"
 #include "wizard/wizard_context.h"
 
 #include <QDialog>
@@ -108,12 +109,20 @@ private:
     bool createItem(std::int16_t quantity, ItemKind kind, CreationLog& log);
     void createLinkedItem();
     void saveLinkedItem();
+    // Tells the user how a save ended (nothing more after a busy database was given up on)
+    // and follows an item that took a new number or code; true when it was saved.
+    bool saved(const SaveResult& result, const FrameSet& f, std::int32_t createdAs);
     void showVendorTaken();
     LinkedItemInput inputOf(const FrameSet& f) const;
     QLineEdit* boxFor(const FrameSet& f, InputProblem::Field field) const;
     void focusFirstVisible(std::initializer_list<QWidget*> widgets);
     void focusNextAction();  // the first of create, save, select and exit that is offered
     void refocus(QLineEdit* field);
+    // Checks the code in the frame's UPC box and shows why it cannot be saved; true when it
+    // can (a doubtful check digit the user kept counts as good for that box).
+    bool upcMayBeSaved(const FrameSet& f);
+    UpcContext upcContextOf(const FrameSet& f) const;
+    bool upcAllowed(const QString& code, const UpcContext& context, QString& kept);
     void endProgram();
     bool rootShown() const;
     bool isVisibleOnForm(const QWidget* w) const;
@@ -133,8 +142,13 @@ private:
     bool Saved_ = false;
     QString packSl_;                 // stored S/L code of the pack once it is on screen
     std::array<QString, 2> linkSl_;  // stored link of Frame2 and Frame3
+    std::array<std::int32_t, 2> frameRecordNum_{};  // the item each linked frame shows
+    std::array<QString, 2> keptCheckDigit_;         // a code kept despite its check digit
+    QString rootKeptCheckDigit_;
+    UpcChecker upcCheck_;
     bool endRequested_ = false;
     bool prompting_ = false;  // a field prompt is on screen or putting the focus back
+    Qt::FocusReason lostFocusReason_ = Qt::OtherFocusReason;  // of the box being left
 
     std::array<QLineEdit*, 14> Text1_{};
     std::array<QLabel*, 19> LblItem_{};

@@ -5,6 +5,7 @@
 #include "settings/keyboard.h"
 #include "wizard/item_linker.h"
 
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -26,6 +27,7 @@ FrmUPC::FrmUPC(QWidget* parent) : QDialog(parent) {
     TxtUPC_ = new QLineEdit(this);
     TxtUPC_->setObjectName(QStringLiteral("TxtUPC"));
     TxtUPC_->setMaxLength(15);
+    TxtUPC_->installEventFilter(this);
     CmdExit_[1] = new QPushButton(QStringLiteral("Accept"), this);
     CmdExit_[0] = new QPushButton(QStringLiteral("Esc Cancel"), this);
     for (int i = 0; i < 2; ++i) {
@@ -53,13 +55,40 @@ QString FrmUPC::AcceptedUpc(const QString& typed) {
     return ValidUpc(typed).value_or(QString());
 }
 
+bool FrmUPC::codeRefused(const QString& code) {
+    if (code.isEmpty() || !check_ || checking_) {
+        return false;
+    }
+    checking_ = true;  // the box the check shows takes the focus from the text box
+    const bool refused = !check_(code);
+    checking_ = false;
+    if (refused) {
+        FocusForKeyboard(TxtUPC_);
+    }
+    return refused;
+}
+
 void FrmUPC::CmdExit_Click(int index) {
     if (index == 1) {
-        result_ = AcceptedUpc(TxtUPC_->text());
+        const QString code = AcceptedUpc(TxtUPC_->text());
+        if (codeRefused(code)) {
+            return;
+        }
+        result_ = code;
         accept();
     } else {
         reject();
     }
+}
+
+bool FrmUPC::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == TxtUPC_ && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+            codeRefused(AcceptedUpc(TxtUPC_->text()));
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void FrmUPC::keyPressEvent(QKeyEvent* event) {

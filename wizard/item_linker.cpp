@@ -1,6 +1,7 @@
 #include "wizard/item_linker.h"
 
 #include "db/sql_text.h"
+#include "lookup/sl_code.h"
 #include "settings/vb_text.h"
 #include "wizard/sl_create.h"
 #include "wizard/uom_list.h"
@@ -21,6 +22,9 @@ constexpr int kItemIdKey = 2;
 constexpr int kUpcInvUidKey = 4;
 constexpr int kPriceColumn = 8;  // Price in the inventory table's column order
 constexpr int kUomWidth = kUomCodeWidth;
+
+// Tries at inserting a created item whose number or code other stations keep taking.
+constexpr int kMaxSaveTries = 5;
 
 // Prices stay well inside what the DECIMAL columns keep.
 constexpr std::int64_t kMaxPriceUnits = 9999999999LL;
@@ -108,6 +112,34 @@ std::optional<InputProblem> CheckLinkedItem(const LinkedItemInput& in) {
     return std::nullopt;
 }
 
+QString SlChangedText(const QString& takenSl, const QString& savedSl) {
+    const auto shown = [](const QString& sl) { return SlDisplay(sl).remove(u' '); };
+    return QStringLiteral("Another station took S/L code ") + shown(takenSl) +
+           QStringLiteral(" meanwhile.\r\nThis item was saved as S/L code ") + shown(savedSl) +
+           QStringLiteral(" instead.");
+}
+
+QString NotSavedText(const db::DbError& error) {
+    QString reason;
+    switch (error.kind) {
+        case db::ErrorKind::ReadOnly:
+            reason = QStringLiteral(
+                "The store database cannot be written to: its file or its "
+                "folder is read-only.");
+            break;
+        case db::ErrorKind::DiskFull:
+            reason = QStringLiteral("The disk that holds the store database is full.");
+            break;
+        case db::ErrorKind::Damaged:
+            reason = QStringLiteral("The store database file is damaged.");
+            break;
+        default:
+            break;
+    }
+    const QString text = QStringLiteral("Record not saved");
+    return reason.isEmpty() ? text : text + QStringLiteral("\r\n") + reason;
+}
+
 bool SetRootQtyInPack(db::RecordLayer& layer, std::int16_t packs) {
     db::InventoryRecord copy = layer.Inventory;
     if (!layer.RecordOp(kInventoryTable, op::GetEqual, kSlKey)) {
@@ -142,6 +174,9 @@ std::optional<ItemLinker::Created> ItemLinker::CreateItem(std::int16_t quantity,
     created.recordNum = layer_.NextRecordNumber();
     log.line(QStringLiteral("INvUID=") + QString::number(created.recordNum));
     layer_.Inventory = source;
+    if (layer_.BusyDeclined()) {
+        return std::nullopt;  // the reads gave up on a busy database: the numbers mean nothing
+    }
 
     db::InventoryRecord& r = layer_.Inventory;
     r.SL = created.sl;
@@ -193,12 +228,12 @@ QString ItemLinker::CurrentUpc(std::int32_t recordNum) {
     return layer_.Upc.UPC.trimmed();
 }
 
-bool ItemLinker::SaveLinkedItem(const LinkedItemInput& in, bool itemChosen) {
+SaveResult ItemLinker::SaveLinkedItem(const LinkedItemInput& in, bool itemChosen) {
     const std::optional<std::int16_t> quantity = WholeQuantity(in.quantity);
     const std::optional<Currency> price = priceOf(in.price);
     const QString upc = in.upc.trimmed();
     if (!quantity || !price || (!upc.isEmpty() && !ValidUpc(upc))) {
-        return false;
+        return {};
     }
 
     db::InventoryRecord& r = layer_.Inventory;
@@ -214,7 +249,7 @@ bool ItemLinker::SaveLinkedItem(const LinkedItemInput& in, bool itemChosen) {
         }
         const std::optional<Currency> net = country_.PriceWithoutTax(*price, r.TaxCode.str());
         if (!net) {
-            return false;
+            return {};
         }
         r.PriceIncTax = *price;
         r.Price = *net;
@@ -229,11 +264,77 @@ bool ItemLinker::SaveLinkedItem(const LinkedItemInput& in, bool itemChosen) {
 
     const QString current = CurrentUpc(r.RecordNum);
 
-    db::Engine* engine = layer_.engine();
-    db::DbError error;
-    if (!engine || !engine->beginTransaction(error)) {
-        return false;
+    SaveResult result;
+    bool newNumber = false;
+    bool newSl = false;
+    for (int tries = 1;;) {
+        if (!layer_.BeginTransaction()) {
+            result.error = layer_.LastError();
+            result.outcome = result.error.kind == db::ErrorKind::Busy
+                                 ? SaveResult::Outcome::Cancelled
+                                 : SaveResult::Outcome::Refused;
+            return result;
+        }
+        if (newNumber || newSl) {
+            // Inside the transaction, so that on the embedded engine (which holds the write
+            // lock from the start) nobody else can take the new ones before the commit.
+            const db::InventoryRecord item = r;
+            const QString sl = newSl ? gfsSLcreate(layer_) : item.SL.str();
+            const std::int32_t number = newNumber ? layer_.NextRecordNumber() : item.RecordNum;
+            r = item;
+            r.SL = sl;
+            r.RecordNum = number;
+            ++result.renumbered;
+        }
+        std::optional<db::DbError> failed = writeOnce(upc, current, itemChosen);
+        if (!failed && !layer_.CommitTransaction()) {
+            failed = layer_.LastError();
+        }
+        if (!failed) {
+            break;
+        }
+        result.error = *failed;
+        layer_.RollbackTransaction();
+        if (result.error.kind == db::ErrorKind::Busy) {
+            if (layer_.AskBusyRetry(result.error)) {
+                continue;
+            }
+            result.outcome = SaveResult::Outcome::Cancelled;
+            return result;
+        }
+        newNumber = !itemChosen && result.error.kind == db::ErrorKind::DuplicateKey &&
+                    ItemExists(r.RecordNum);
+        newSl =
+            !itemChosen && result.error.kind == db::ErrorKind::DuplicateKey && SlTaken(r.SL.str());
+        if ((!newNumber && !newSl) || ++tries > kMaxSaveTries) {
+            return result;
+        }
+        if (newSl && result.takenSl.isEmpty()) {
+            result.takenSl = r.SL.str();
+        }
     }
+    result.outcome = SaveResult::Outcome::Saved;
+    result.error.clear();
+    result.sl = r.SL.str();
+    result.recordNum = r.RecordNum;
+    layer_.Upc.SL = result.sl;
+    if (result.renumbered > 0) {
+        run_.SelectedItemID = result.sl;
+    }
+    return result;
+}
+
+bool ItemLinker::SlTaken(const QString& storedSl) {
+    const db::InventoryRecord copy = layer_.Inventory;
+    layer_.Inventory.SL = storedSl;
+    const bool found = layer_.RecordOp(kInventoryTable, op::GetEqual, kSlKey);
+    layer_.Inventory = copy;
+    return found;
+}
+
+std::optional<db::DbError> ItemLinker::writeOnce(const QString& upc, const QString& current,
+                                                 bool itemChosen) {
+    db::InventoryRecord& r = layer_.Inventory;
     if (!upc.isEmpty() && upc != current) {
         db::UpcRecord u;
         u.UPC = upc;
@@ -242,10 +343,12 @@ bool ItemLinker::SaveLinkedItem(const LinkedItemInput& in, bool itemChosen) {
         u.POLL = QStringLiteral("Y");
         layer_.Upc = u;
         // A code that another item already has is refused by the table; the item is saved
-        // without it.
-        layer_.RecordOp(kUpcTable, op::Insert, 0);
+        // without it. Any other failure stops the save.
+        if (!layer_.RecordOp(kUpcTable, op::Insert, 0) &&
+            layer_.LastError().kind != db::ErrorKind::DuplicateKey) {
+            return layer_.LastError();
+        }
     }
-
     bool written = false;
     if (itemChosen) {
         // Update writes over the current row, which is still the item as it was picked, so a
@@ -258,21 +361,16 @@ bool ItemLinker::SaveLinkedItem(const LinkedItemInput& in, bool itemChosen) {
             const db::InventoryRecord copy = layer_.Inventory;
             onItem = layer_.RecordOp(kInventoryTable, op::GetEqual, kSlKey);
             layer_.Inventory = copy;
+            if (!onItem) {
+                return db::DbError{-1, QStringLiteral("The item is no longer in the table."),
+                                   QStringLiteral("Item linker")};
+            }
         }
-        written = onItem && layer_.RecordOp(kInventoryTable, op::Update, kSlKey);
+        written = layer_.RecordOp(kInventoryTable, op::Update, kSlKey);
     } else {
         written = layer_.RecordOp(kInventoryTable, op::Insert, kSlKey);
     }
-    db::DbError ignored;
-    if (!written) {
-        engine->rollback(ignored);
-        return false;
-    }
-    if (!engine->commit(error)) {
-        engine->rollback(ignored);
-        return false;
-    }
-    return true;
+    return written ? std::nullopt : std::optional<db::DbError>(layer_.LastError());
 }
 
 bool ItemLinker::InsertRootUpc(const QString& upc) {

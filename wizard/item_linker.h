@@ -62,6 +62,33 @@ std::optional<QString> ValidUpc(const QString& text);
 // root is not found or the update fails.
 bool SetRootQtyInPack(db::RecordLayer& layer, std::int16_t packs);
 
+// How saving an item ended. A created item whose record number or S/L code another station
+// took between its creation and its save is saved under the next free ones (taken as item
+// creation takes them); only a refusal for any other reason leaves it unsaved.
+struct SaveResult {
+    enum class Outcome {
+        Saved,
+        Refused,    // the database refused the item (error says why); nothing was written
+        Cancelled,  // the database stayed busy and the user gave up; nothing was written
+    };
+    Outcome outcome = Outcome::Refused;
+    QString sl;                  // the stored S/L code the item was saved under
+    std::int32_t recordNum = 0;  // and its record number
+    QString takenSl;             // the code it had when another station took that meanwhile
+    int renumbered = 0;          // inserts made again under a new number or code
+    db::DbError error;           // why it was refused; kind Other when nothing more is known
+
+    explicit operator bool() const { return outcome == Outcome::Saved; }
+};
+
+// What the user is told when a created item had to take another S/L code: both codes in
+// the grid's form.
+QString SlChangedText(const QString& takenSl, const QString& savedSl);
+
+// "Record not saved", followed on a line of its own by why when the database said it was
+// read-only, full or damaged.
+QString NotSavedText(const db::DbError& error);
+
 class ItemLinker {
 public:
     ItemLinker(RunValues& run, db::RecordLayer& layer, CountrySettings& country);
@@ -71,7 +98,8 @@ public:
     // FlgQZV "P" or "I", the quantity, the cost divided by it, an item code of "*" (pack) or
     // "/" (single) and the source's code or, when the case UPC is scanned, the UPC record's
     // code. Writes "SL=", "INvUID=" and "Item Created" to the log. Nothing when the quantity
-    // is below 1 or the cost cannot be divided (the record is then the source again).
+    // is below 1, the cost cannot be divided or the user gave up on a busy database while the
+    // numbers were looked for (the record is then the source again).
     struct Created {
         QString sl;
         std::int32_t recordNum = 0;
@@ -89,11 +117,21 @@ public:
 
     // Copies the input into the inventory record and writes the item: its new UPC row (when the
     // UPC differs from the one it has) and then the item itself, updated when it was selected
-    // from the table (itemChosen) or inserted when it was created. All or nothing: when the
-    // item is not written, neither is its UPC row. A UPC that another item already has is
+    // from the table (itemChosen) or inserted when it was created, in one transaction: when
+    // the item is not written, neither is its UPC row. A UPC that another item already has is
     // left out without stopping the save. Check the input with CheckLinkedItem first: input it
     // refuses is not saved.
-    bool SaveLinkedItem(const LinkedItemInput& input, bool itemChosen);
+    //
+    // When the insert of a created item is refused because its record number or S/L code is
+    // no longer free (another station saved an item with it meanwhile), the taken one is
+    // replaced by the next free one, found inside the transaction, and the pair is written
+    // again, a few times at most. The UPC row carries the final code and number, and so does
+    // the inventory record afterwards. A database that stays busy is asked about through the
+    // record layer's busy prompt; each "Retry" runs the whole save again.
+    SaveResult SaveLinkedItem(const LinkedItemInput& input, bool itemChosen);
+
+    // True when an inventory item holds this stored S/L code. Keeps the inventory record.
+    bool SlTaken(const QString& storedSl);
 
     // Saves a UPC for the root item in the inventory record. False when the insert is refused
     // (the code belongs to another item).
@@ -120,6 +158,11 @@ public:
     Currency DisplayedPrice(const db::InventoryRecord& record) const;
 
 private:
+    // One try at writing the item and its UPC row inside an open transaction: nothing when
+    // both are written, else why not.
+    std::optional<db::DbError> writeOnce(const QString& upc, const QString& currentUpc,
+                                         bool itemChosen);
+
     RunValues& run_;
     db::RecordLayer& layer_;
     CountrySettings& country_;

@@ -8,14 +8,20 @@
 #include "db/sqlite_engine.h"
 #include "db/store_builder.h"
 #include "tests/db/db_test_util.h"
+#include "tests/db/engine_test_support.h"
 #include "tests/support/data_files.h"
 #include "tests/support/db_fixture.h"
 #include "tests/support/record_text.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
+
+#include <functional>
 
 using namespace qv;
 using namespace qv::db;
@@ -219,19 +225,135 @@ TEST(ConnectionStart, AMissingTableIsCreatedWithItsIndexesAndOneThatCannotBeOpen
 
 // --- faults of the database file ---------------------------------------------------------------
 
-TEST(ConnectionFaults, AFileThatIsNotADatabaseFailsToConnect) {
-    Seeded seeded(0);
+TEST(ConnectionFaults, ADamagedStoreStopsTheStartSaysWhyAndIsLeftAsItWas) {
+    const auto overwrite = [](qsizetype from, qsizetype length) {
+        return [=](QByteArray& file) { file.replace(from, length, QByteArray(length, 'Z')); };
+    };
+    const struct {
+        const char* what;
+        std::function<void(QByteArray&)> damage;
+        const char* box;  // how the box that stops the start begins
+        const char* why;
+    } cases[] = {
+        {"emptied", [](QByteArray& file) { file.clear(); }, "Failed to connect to database. \r\n",
+         "is empty: it was cut short."},
+        {"cut in half", [](QByteArray& file) { file.truncate(file.size() / 2); },
+         "Failed to connect to database. \r\n", "is damaged (database disk image is malformed)."},
+        {"header overwritten", overwrite(0, 100), "Failed to connect to database. \r\n",
+         "is not a database."},
+        {"inventory table's first page overwritten", nullptr, "11    Open Table Error    ",
+         "is damaged (database disk image is malformed).\r"},
+    };
+    for (const auto& c : cases) {
+        Seeded seeded(40);
+        ASSERT_TRUE(seeded.fx.ok()) << seeded.fx.error.toStdString();
+        seeded.fx.layer.reset();
+        const QString file = seeded.sb.native(QStringLiteral("C:\\KT\\VOR.sqlite"));
+        QByteArray bytes = seeded.sb.readFile(file);
+        if (c.damage) {
+            c.damage(bytes);
+        } else {
+            const QStringList root = qv::db::enginetest::ReadSqliteFile(
+                file, QStringLiteral("SELECT rootpage FROM sqlite_schema WHERE name = 'invt1'"));
+            ASSERT_EQ(root.size(), 1);
+            overwrite((root[0].toInt() - 1) * 4096, 4096)(bytes);
+        }
+        seeded.sb.writeFile(file, bytes);
+
+        auto layer = seeded.fx.makeLayer();
+        seeded.sb.boxes.expectAny();
+        const bool started = layer->OpenAllTables() && layer->OpenDataTables();
+        EXPECT_FALSE(started) << c.what;
+        ASSERT_EQ(seeded.sb.boxes.shown().size(), 1u) << c.what;
+        EXPECT_EQ(layer->Connected(), c.damage == nullptr) << c.what;
+        if (c.damage) {
+            EXPECT_EQ(seeded.sb.boxes.shown()[0].title, "Database Connection Error");
+            EXPECT_FALSE(layer->RecordOp(kCommonTable, op::GetFirst, -1));
+        }
+        const QString text = seeded.sb.boxes.shown()[0].text;
+        EXPECT_TRUE(text.startsWith(QString::fromUtf8(c.box)) &&
+                    text.endsWith(QString::fromUtf8(c.why)))
+            << c.what << ": " << text.toStdString();
+        layer.reset();
+        EXPECT_EQ(seeded.sb.readFile(file), bytes) << c.what << ": the store was written to";
+    }
+}
+
+TEST(ConnectionFaults, ALockedDatabaseWaitsThenAPromptDecidesWhetherToWaitAgain) {
+    Seeded seeded(2);
+    ASSERT_TRUE(seeded.fx.ok()) << seeded.fx.error.toStdString();
+    SqliteEngine::Options options;
+    options.busyTimeoutMs = 200;
     seeded.fx.layer.reset();
-    QFile f(seeded.sb.native(QStringLiteral("C:\\KT\\VOR.sqlite")));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(QByteArray(4096, 'Z'));
-    f.close();
-    auto layer = seeded.fx.makeLayer();
-    seeded.sb.boxes.expect(QStringLiteral("Failed to connect to database. "));
-    EXPECT_FALSE(layer->OpenAllTables());
-    EXPECT_EQ(seeded.sb.boxes.shown()[0].title, QStringLiteral("Database Connection Error"));
-    EXPECT_FALSE(layer->Connected());
-    EXPECT_FALSE(layer->RecordOp(kCommonTable, op::GetFirst, -1));
+    auto layer = seeded.fx.makeLayer([options](const QString& folder) -> std::unique_ptr<Engine> {
+        return std::make_unique<SqliteEngine>(folder, options);
+    });
+    ASSERT_TRUE(layer->OpenAllTables() && layer->OpenDataTables());
+    // Another workstation that takes the write lock when asked.
+    SqliteEngine other(seeded.sb.native(seeded.fx.dataFolder));
+    DbError e;
+    ConnectParams p;
+    p.database = QStringLiteral("VOR");
+    ASSERT_TRUE(other.connect(p, e));
+    const auto holdLock = [&] {
+        ASSERT_TRUE(other.beginTransaction(e)) << e.description.toStdString();
+    };
+
+    // Without a prompt the statement waits out the time-out and fails, saying why.
+    holdLock();
+    layer->Inventory = DbFixture::Item(5);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(layer->RecordOp(kInventoryTable, op::Insert, 0));
+    EXPECT_GE(timer.elapsed(), 150);
+    EXPECT_EQ(layer->LastError().kind, ErrorKind::Busy);
+    EXPECT_TRUE(
+        layer->LastError().description.contains(QStringLiteral("lock"), Qt::CaseInsensitive))
+        << layer->LastError().description.toStdString();
+
+    // "Retry" waits again, here until the other connection lets go at the second question.
+    std::vector<ErrorKind> asked;
+    layer->SetBusyPrompt([&](const DbError& error) {
+        asked.push_back(error.kind);
+        if (asked.size() == 2) {
+            other.rollback(e);
+        }
+        return true;
+    });
+    EXPECT_TRUE(layer->RecordOp(kInventoryTable, op::Insert, 0));
+    EXPECT_EQ(asked, (std::vector<ErrorKind>{ErrorKind::Busy, ErrorKind::Busy}));
+
+    // Inside a transaction nobody is asked: the unit's owner decides.
+    sqlite3* reader = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(other.databaseFile(p.database)).constData(), &reader),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM sqlite_schema;", nullptr, nullptr,
+                           nullptr),
+              SQLITE_OK);  // a reader in the middle of its reading: no commit can finish
+    ASSERT_TRUE(layer->BeginTransaction());
+    layer->Inventory = DbFixture::Item(6);
+    EXPECT_TRUE(layer->RecordOp(kInventoryTable, op::Insert, 0));
+    EXPECT_FALSE(layer->CommitTransaction());
+    EXPECT_EQ(layer->LastError().kind, ErrorKind::Busy);
+    layer->RollbackTransaction();
+    sqlite3_close(reader);
+    EXPECT_EQ(asked.size(), 2u);
+
+    // "Cancel" gives up, and the rest of the action fails at once without asking or waiting,
+    // until the event loop has run.
+    holdLock();
+    layer->SetBusyPrompt([&](const DbError&) {
+        asked.push_back(ErrorKind::Other);
+        return false;
+    });
+    EXPECT_FALSE(layer->RecordOp(kInventoryTable, op::Insert, 0));
+    ASSERT_TRUE(other.rollback(e));
+    EXPECT_FALSE(layer->GetInventoryByRecordNum(11));
+    EXPECT_EQ(layer->LastError().kind, ErrorKind::Busy);
+    EXPECT_EQ(asked.size(), 3u);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(layer->GetInventoryByRecordNum(11));
+    EXPECT_EQ(layer->InventoryRowCount(), std::optional<std::int64_t>(3));
 }
 
 class InventoryUpgradeTest : public ::testing::Test {

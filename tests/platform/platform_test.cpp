@@ -8,6 +8,7 @@
 #include "platform/settings_store.h"
 #include "tests/support/data_files.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/modal_driver.h"
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QUuid>
 
@@ -369,6 +371,42 @@ TEST(LineBreaks, CrCrLfAndLfAllBecomeOneBreak) {
               QStringLiteral("a\nb\nc\nd\n\ne"));
     EXPECT_EQ(normaliseLineBreaks(QStringLiteral("ends with CR\r")),
               QStringLiteral("ends with CR\n"));
+}
+
+// Each style shows its buttons with its default; the first button or Esc answers.
+TEST(QtMessageBoxes, EachStyleShowsItsButtonsAndAnswersTheFirstOrEscape) {
+    using B = QMessageBox;
+    const struct {
+        int style;
+        B::StandardButtons buttons;
+        B::StandardButton preset, first;
+        BoxAnswer pressed, escaped;
+    } cases[] = {
+        {box::Ok, B::Ok, B::NoButton, B::Ok, BoxAnswer::Ok, BoxAnswer::Ok},
+        {box::YesNo, B::Yes | B::No, B::Yes, B::Yes, BoxAnswer::Yes, BoxAnswer::No},
+        {box::YesNo + box::DefaultSecond, B::Yes | B::No, B::No, B::Yes, BoxAnswer::Yes,
+         BoxAnswer::No},
+        {box::RetryCancel + box::Exclamation, B::Retry | B::Cancel, B::Retry, B::Retry,
+         BoxAnswer::Retry, BoxAnswer::Cancel},
+    };
+    for (const auto& c : cases) {
+        for (const bool escape : {false, true}) {
+            B::StandardButtons shown;
+            B::StandardButton preset = B::NoButton;
+            test::ModalDriver driver;
+            driver.on(QString(), [&](QWidget* w) {
+                auto* mb = qobject_cast<QMessageBox*>(w);
+                ASSERT_NE(mb, nullptr);
+                shown = mb->standardButtons();
+                preset = mb->standardButton(mb->defaultButton());
+                escape ? QTest::keyClick(mb, Qt::Key_Escape) : mb->button(c.first)->click();
+            });
+            const BoxAnswer answer = QtMessageBoxes().show(c.style, "Title", "Text");
+            EXPECT_EQ(shown, c.buttons) << c.style;
+            EXPECT_EQ(preset, c.preset) << c.style;
+            EXPECT_EQ(answer, escape ? c.escaped : c.pressed) << c.style << " escape " << escape;
+        }
+    }
 }
 
 QString uniqueKey() {

@@ -172,7 +172,7 @@ TEST(ProgramStart, DemoCaseSoldBySingleIsLinkedEndToEnd) {
     QString rows;
     for (const QString& select :
          {QStringLiteral("SELECT * FROM invt1 WHERE FlgQZV <> ' ' ORDER BY RecordNum"),
-          QStringLiteral("SELECT * FROM UPC1 WHERE UPC = '9400001999998'")}) {
+          QStringLiteral("SELECT * FROM UPC1 WHERE UPC = '9400001999999'")}) {
         for (auto rs = engine.openRowSet(select, e); rs && !rs->eof(); rs->moveNext()) {
             for (int i = 0; i < rs->fieldCount(); ++i) {
                 const QString value = rs->value(i).toText().trimmed();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <QTest>
 #include <QtWidgets>
 #include <deque>
 #include <functional>
@@ -61,6 +62,11 @@ private:
         steps_.pop_front();
         QPointer<QWidget> target(w);
         QTimer::singleShot(0, this, [this, step, target] {
+            // As a user waits for the window to come up before typing: what its activation
+            // does (the focus, a selection made on focus) is done before the first key.
+            if (target && QTest::qWaitForWindowActive(target, 2000)) {
+                QCoreApplication::processEvents();
+            }
             if (target) {
                 step.act(target);
             }

@@ -4,8 +4,9 @@
 
 namespace qv::test {
 
-ScriptedBoxes& ScriptedBoxes::expect(const QString& text, BoxAnswer answer) {
-    script_.push_back({text, answer});
+ScriptedBoxes& ScriptedBoxes::expect(const QString& text, BoxAnswer answer,
+                                     std::function<void()> meanwhile) {
+    script_.push_back({text, answer, std::move(meanwhile)});
     return *this;
 }
 
@@ -16,13 +17,16 @@ BoxAnswer ScriptedBoxes::show(int style, const QString& title, const QString& te
             ADD_FAILURE() << "unexpected message box: [" << title.toStdString() << "] "
                           << text.toStdString();
         }
-        return (style & 0x0F) == box::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
+        return DismissAnswer(style);
     }
     const Step step = script_.front();
     script_.pop_front();
     if (!step.text.isEmpty() && step.text != text) {
         ADD_FAILURE() << "message box text differs\n  expected: " << step.text.toStdString()
                       << "\n  shown:    " << text.toStdString();
+    }
+    if (step.meanwhile) {
+        step.meanwhile();
     }
     return step.answer;
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace qv::test {
@@ -18,8 +19,10 @@ struct ShownBox {
 // script does not expect fails the running test.
 class ScriptedBoxes final : public MessageBoxes {
 public:
-    // Expects a box with this text (empty: any text) and answers it.
-    ScriptedBoxes& expect(const QString& text, BoxAnswer answer = BoxAnswer::Ok);
+    // Expects a box with this text (empty: any text) and answers it, after running `meanwhile`
+    // (what happens in the world while the box is on screen) when one is given.
+    ScriptedBoxes& expect(const QString& text, BoxAnswer answer = BoxAnswer::Ok,
+                          std::function<void()> meanwhile = {});
     ScriptedBoxes& expectAny(BoxAnswer answer = BoxAnswer::Ok) { return expect({}, answer); }
 
     BoxAnswer show(int style, const QString& title, const QString& text) override;
@@ -39,6 +42,7 @@ private:
     struct Step {
         QString text;
         BoxAnswer answer;
+        std::function<void()> meanwhile;
     };
     std::deque<Step> script_;
     std::vector<ShownBox> shown_;

@@ -1,9 +1,11 @@
 // The wizard: its main form run by clicks and scenario by scenario (main_form.steps), the
 // units, quantity and UPC dialogs, the linker that makes the items, S/L codes and units.
 
+#include "db/sqlite_engine.h"
 #include "lookup/sl_code.h"
 #include "tests/support/data_files.h"
 #include "tests/support/form_state.h"
+#include "tests/support/forwarding_engine.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/shown_box.h"
@@ -318,33 +320,59 @@ TEST_F(BreakDown, EscCancelsAndEndsTheProgram) {
     EXPECT_TRUE(f->EndsProgram());
 }
 
-// The item's row is refused (another workstation took its S/L code meanwhile): the UPC row
-// written with it goes back too, and the save can be tried again.
+// The embedded engine, except that it refuses inserts into the inventory table while asked to,
+// as a server does when a row breaks one of its rules.
+class RefusingEngine final : public ForwardingEngine {
+public:
+    RefusingEngine(const QString& folder, const bool& refuse)
+        : ForwardingEngine(std::make_unique<db::SqliteEngine>(folder)), refuse_(refuse) {}
+
+    std::optional<std::int64_t> execute(const QString& sql, db::DbError& e) override {
+        if (refuse_ && sql.startsWith("INSERT INTO invt", Qt::CaseInsensitive)) {
+            e.number = 2627;
+            e.description = "Violation of UNIQUE KEY constraint.";
+            return std::nullopt;
+        }
+        return ForwardingEngine::execute(sql, e);
+    }
+
+private:
+    const bool& refuse_;
+};
+
+// The item's row is refused: the UPC row written with it goes back too, and the save can be
+// tried again.
 TEST(SaveLinkedItem, ARefusedItemTakesItsUpcRowBack) {
     WizardWorld w;
+    bool refuse = false;
+    std::unique_ptr<db::RecordLayer> layer = w.fx.makeLayer([&refuse](const QString& folder) {
+        return std::make_unique<RefusingEngine>(folder, refuse);
+    });
+    ASSERT_TRUE(layer->OpenAllTables() && layer->OpenDataTables());
+    WizardContext ctx = w.contextOver(*layer);
     w.startWithRoot();
+    ctx.startRecordNum = WizardWorld::kRootRecordNum;
     w.sb.boxes.expect(QString(), BoxAnswer::No);  // the case UPC is not scanned
     w.script.on("FrmBreakDown", BreakDownStep(true, {true, true, false}))
         .on("FrmPackQty", QuantityStep("Enter Number of Packs in the Case", "12"));
-    FrmMain f(w.ctx);
+    FrmMain f(ctx);
     f.FormLoad();
     f.CmdLink(0)->click();
     f.Text1(1)->setText("HARBOUR LAGER 6 X 330ML");
     f.Text1(3)->setText("9412345000026");
     f.Text1(4)->setText("12.99");
 
-    db::RecordLayer& other = w.checker();
-    other.Inventory = Inventory("SL=5000002 | ItemID=TAKEN | RecordNum=999");
-    ASSERT_TRUE(other.RecordOp(db::kInventoryTable, db::op::Insert, 0));
+    refuse = true;
     w.sb.boxes.expect("Record not saved");
     f.CmdLink(2)->click();
     EXPECT_TRUE(w.sb.boxes.allAnswered());
     EXPECT_EQ(w.sb.boxes.shown().back().style, box::Ok);
     EXPECT_FALSE(w.linkedRows().contains("InvUID=101"));
+    EXPECT_FALSE(w.rowByNum(101).has_value());
     EXPECT_TRUE(f.CmdLink(2)->isEnabled());
 
-    ASSERT_EQ(other.ExecuteSql("DELETE FROM invt1 WHERE RecordNum = 999"), 1);
-    f.CmdLink(2)->click();  // the user tries again
+    refuse = false;  // the user tries again
+    f.CmdLink(2)->click();
     const QString rows = w.linkedRows();
     EXPECT_TRUE(rows.contains("SL=5000002 | ")) << rows.toStdString();
     EXPECT_TRUE(rows.contains("UPC SL=5000002 | UPC=9412345000026 | POLL=Y | InvUID=101\n"));
