@@ -6,12 +6,12 @@
 #include "startup/demo_store.h"
 #include "startup/entry_routine.h"
 #include "startup/search_settings.h"
+#include "tests/db/engine_test_support.h"
 #include "tests/support/data_files.h"
+#include "tests/support/modal_driver.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/ui_steps.h"
-#include "wizard/frm_break_down.h"
-#include "wizard/frm_main.h"
-#include "wizard/frm_pack_qty.h"
+#include "wizard/upc_check.h"
 
 #include <gtest/gtest.h>
 #include <QtWidgets>
@@ -134,55 +134,74 @@ public:
     void activateOther() override {}
 };
 
-// The whole program on the demo store: start-up with the real steps, the units dialog, one
-// single item made from the case and saved, and the exit that links it to the root.
-TEST(ProgramStart, DemoCaseSoldBySingleIsLinkedEndToEnd) {
-    test::Sandbox sb;
-    DemoStore demo;
-    ASSERT_EQ(EnsureDemoStore(sb.services, demo), QString());
-    const std::int32_t root = demo.caseRecordNum;
-
-    // Each dialog answered by its step table.
-    std::vector<QString> shown;
-    ShowModalFn script = [&](QDialog& d) {
-        shown.push_back(d.objectName());
-        if (auto* units = dynamic_cast<FrmBreakDown*>(&d)) {
-            units->Form_Activate();  // what showing it does
-        }
-        test::StepsOn("startup/demo_" + d.objectName() + ".steps")(&d);
-    };
-    sb.boxes.expect("Will Case UPC be scanned when selling packs and/or Singles?", BoxAnswer::No);
-
-    Session session(sb.services);
-    NoOtherCopy guard;
-    EXPECT_EQ(RunEntryRoutine(session, guard, QStringLiteral("UID=%1 /USERID=DEMO").arg(root),
-                              ProgramStartSteps(script)),
-              StartEnd::MainFormClosed);
-    EXPECT_EQ(shown, (std::vector<QString>{"FrmBreakDown", "FrmPackQty", "FrmMain"}));
-    EXPECT_TRUE(sb.boxes.allAnswered());
-    // The country settings came from the Common row (country 1) and "Country.set".
-    EXPECT_EQ(session.country.TaxLabel, "TAX");
-    EXPECT_EQ(session.values.DepositDeptCode, "DEP");
-
-    // What is in the database, read through a connection of its own: the linked items, the root
-    // linked to the single (QZV2), the single (cost 14.40 / 24) and its UPC row.
-    db::SqliteEngine engine(sb.native(demo.dataFolder));
+// The rows a statement reads, one a line: the columns that are not blank or zero, and each
+// row's record number (column `number`) added to `numbers`.
+QString DemoRows(db::Engine& engine, const QString& select, QStringList* numbers = nullptr) {
+    QString out;
     db::DbError e;
-    ASSERT_TRUE(engine.connect({{}, demo.database, {}, {}}, e)) << e.description.toStdString();
-    QString rows;
-    for (const QString& select :
-         {QStringLiteral("SELECT * FROM invt1 WHERE FlgQZV <> ' ' ORDER BY RecordNum"),
-          QStringLiteral("SELECT * FROM UPC1 WHERE UPC = '9400001999999'")}) {
-        for (auto rs = engine.openRowSet(select, e); rs && !rs->eof(); rs->moveNext()) {
-            for (int i = 0; i < rs->fieldCount(); ++i) {
-                const QString value = rs->value(i).toText().trimmed();
-                rows += value.isEmpty() || value == u"0" ? QString()
-                                                         : rs->fieldName(i) + u'=' + value + u' ';
-            }
-            rows += u'\n';
+    for (auto rs = engine.openRowSet(select, e); rs && !rs->eof(); rs->moveNext()) {
+        for (int i = 0; i < rs->fieldCount(); ++i) {
+            const QString value = rs->value(i).toText().trimmed();
+            out += value.isEmpty() || value == u"0" ? QString()
+                                                    : rs->fieldName(i) + u'=' + value + u' ';
         }
+        if (numbers) {
+            *numbers << rs->value(40).toText();
+        }
+        out += u'\n';
     }
-    test::ExpectGolden("startup/demo_run_rows.txt", rows);
+    EXPECT_TRUE(e.description.isEmpty()) << e.description.toStdString();
+    return out;
+}
+
+// The whole program on the demo store, once for each line of demo_runs.cases: start-up with
+// the real steps, the dialogs typed or clicked by their step tables, and what the run left.
+TEST(ProgramStart, EachDemoRunLeavesTheRowsOfTheGoldenText) {
+    const char* const ends[] = {"AlreadyRunning", "NoDataPath", "NoDatabase", "NoDataTables",
+                                "MainFormClosed"};
+    QString out;
+    for (const test::Case& c : test::Cases("startup/demo_runs.cases")) {
+        SCOPED_TRACE(c.where());
+        test::Sandbox sb;
+        DemoStore demo;
+        ASSERT_EQ(EnsureDemoStore(sb.services, demo), QString());
+        for (const QString& a : c.list(2)) {
+            sb.boxes.expect({}, a == u"y"   ? BoxAnswer::Yes
+                                : a == u"n" ? BoxAnswer::No
+                                            : BoxAnswer::Ok);
+        }
+        test::ModalDriver driver;
+        for (const QString& dialog : c.list(3, u';')) {
+            driver.on(dialog.section(u'=', 0, 0), test::StepsOn(dialog.section(u'=', 1)));
+        }
+        Session session(sb.services);
+        NoOtherCopy guard;
+        const StartEnd end =
+            RunEntryRoutine(session, guard, QStringLiteral("UID=%1 /USERID=DEMO").arg(c.text(1)),
+                            ProgramStartSteps());
+        EXPECT_TRUE(driver.done());
+        EXPECT_TRUE(sb.boxes.allAnswered());
+        // The country settings come from the Common row (country 1) and "Country.set".
+        out += QStringLiteral("=== %1\n%2 | tax %3 | deposits %4\n")
+                   .arg(c.text(0), ends[static_cast<int>(end)], session.country.TaxLabel,
+                        session.values.DepositDeptCode) +
+               sb.boxes.transcript();
+        // Read through a connection of its own: the linked items and the start item, their
+        // UPC rows, and how many UPC rows there are.
+        db::SqliteEngine engine(sb.native(demo.dataFolder));
+        db::DbError e;
+        ASSERT_TRUE(engine.connect({{}, demo.database, {}, {}}, e)) << e.description.toStdString();
+        QStringList items;
+        out += DemoRows(engine,
+                        "SELECT * FROM invt1 WHERE FlgQZV <> ' ' OR RecordNum = " + c.text(1) +
+                            " ORDER BY RecordNum",
+                        &items);
+        out += DemoRows(engine, "SELECT * FROM UPC1 WHERE InvUID = " +
+                                    items.join(QStringLiteral(" OR InvUID = ")) +
+                                    " ORDER BY InvUID, UPC") +
+               DemoRows(engine, "SELECT COUNT(*) FROM UPC1");
+    }
+    test::ExpectGolden("startup/demo_runs.txt", out);
 }
 
 TEST(ProgramStart, TheDemoStoreIsMadeOnceAndThenLeftAlone) {
@@ -196,6 +215,12 @@ TEST(ProgramStart, TheDemoStoreIsMadeOnceAndThenLeftAlone) {
     EXPECT_EQ(second.caseRecordNum, first.caseRecordNum);
     EXPECT_EQ(sb.readFile("C:\\KT\\VOR.sqlite"), before);
     EXPECT_EQ(sb.settings.getSetting("VOR Settings", "DATABASE", "DATAPATH"), "C:\\KT");
+    // Every code of the store carries a right check digit.
+    const QStringList codes = db::enginetest::ReadSqliteFile(db, "SELECT UPC FROM UPC1");
+    EXPECT_GT(codes.size(), 100);
+    for (const QString& code : codes) {
+        EXPECT_EQ(WrongCheckDigit(code), std::nullopt) << code.toStdString();
+    }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ void RunUiSteps(const std::function<QWidget*()>& window, const QString& relative
         const QString verb = c.text(0);
         const QStringList args = c.from(1);
         if (verb == u"focus?") {
+            QApplication::processEvents();  // what the last key set going, as a user waits
             EXPECT_EQ(FocusedName(), args.value(0));
             if (args.value(1) == u"framed") {
                 EXPECT_TRUE(Focused() && ShowsFocusFrame(Focused())) << "no focus frame";

@@ -16,6 +16,7 @@
 #include "wizard/item_linker.h"
 #include "wizard/sl_create.h"
 #include "wizard/uom_list.h"
+#include "wizard/upc_check.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -160,6 +161,8 @@ TEST(MainFormScenarios, EachLeavesTheDialogsMessagesAndRowsOfTheGoldenText) {
                 CommonRates rates;
                 rates.TaxRate = {arg.toFloat(), 0, 0, 0, 0};
                 w->country.setRates(rates);
+            } else if (verb == u"infocus") {
+                EXPECT_EQ(f->focusWidget()->objectName(), arg);
             } else if (verb == u"sql") {
                 EXPECT_EQ(w->checker().ExecuteSql(arg), 1);
             } else {
@@ -233,6 +236,47 @@ TEST(FrmUPC, AcceptTakesTheBoxAndCancelLeavesNothing) {
         EXPECT_EQ(f.result(), c.flag(3) ? QDialog::Accepted : QDialog::Rejected) << c.where();
         EXPECT_FALSE(f.isVisible());
     }
+}
+
+// --- bar codes ------------------------------------------------------------------------------
+
+TEST(Barcodes, CheckDigitsAndCaseCodesFollowTheirTable) {
+    for (const Case& c : Cases("wizard/barcodes.cases")) {
+        const QString kind = c.text(0);
+        const std::optional<int> got = kind == u"check"   ? WrongCheckDigit(c.text(1))
+                                       : kind == u"digit" ? Gs1CheckDigit(c.text(1))
+                                                          : CaseIndicator(c.text(1), c.text(2));
+        const int last = static_cast<int>(c.cells.size()) - 1;
+        EXPECT_EQ(got, c.has(last) ? std::optional<int>(c.num(last)) : std::nullopt) << c.where();
+    }
+}
+
+// What the checker says of codes typed for the pack, with the root and a single on screen;
+// the shared records stay as they were.
+TEST(Barcodes, TheCheckerNamesTheHolderTheOtherItemOrTheCaseOrAsksAboutTheDigit) {
+    WizardWorld w;
+    UpcChecker check(w.layer());
+    const db::InventoryRecord item = w.layer().Inventory;
+    const db::UpcRecord upc = w.layer().Upc;
+    UpcContext c;
+    c.otherCode = "9400009999991";
+    c.otherItem = {"5000003 ", "HARBOUR LAGER 330ML", 102};
+    c.root = {"5000001 ", "HARBOUR LAGER 24 X 330ML", WizardWorld::kRootRecordNum};
+    c.rootCode = WizardWorld::RootUpc();
+    QString out;
+    for (const Case& k : Cases("wizard/upc_findings.cases")) {
+        c.ownRecordNum = k.has(1) ? static_cast<std::int32_t>(k.num(1)) : 101;
+        const std::optional<UpcFinding> f = check.Check(k.text(0), c);
+        out += QStringLiteral("\"%1\" for %2: ").arg(k.text(0)).arg(c.ownRecordNum) +
+               (f ? QStringLiteral("kind %1, box %2 [%3] %4")
+                        .arg(static_cast<int>(f->kind))
+                        .arg(f->style)
+                        .arg(f->title, QString(f->text).replace("\r\n", "\\r\\n"))
+                  : QStringLiteral("none")) +
+               u'\n';
+    }
+    ExpectGolden("wizard/upc_findings.txt", out);
+    EXPECT_TRUE(w.layer().Inventory == item && w.layer().Upc == upc);
 }
 
 // --- FrmBreakDown ----------------------------------------------------------------------------
