@@ -96,12 +96,14 @@ inline QString SqliteOdbcConnectionString(const QString& file) {
 }
 
 // The rows of a SELECT on a SQLite file, read with plain SQLite (and the embedded engine's
-// collation): cells joined by '|', NULL as "<null>".
-inline QStringList ReadSqliteFile(const QString& file, const QString& select) {
+// collation): cells joined by '|', NULL as "<null>". With `write`, any statement, run past the
+// engine.
+inline QStringList ReadSqliteFile(const QString& file, const QString& select, bool write = false) {
     QStringList out;
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
-        SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db,
+                        write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY,
+                        nullptr) != SQLITE_OK) {
         ADD_FAILURE() << "cannot open " << S(file);
         sqlite3_close(db);
         return out;

@@ -6,6 +6,7 @@
 // (a case of lager), the wizard's context over it, a scripted item pick and a script of the
 // dialogs the wizard shows. Dialog steps press the dialogs' own controls, found by object name.
 
+#include "audit/link_audit.h"
 #include "db/record_layer.h"
 #include "settings/country_settings.h"
 #include "tests/support/db_fixture.h"
@@ -213,7 +214,8 @@ struct WizardWorld {
     }
 
     // The items the wizard works on (the root and what it makes: record numbers from 100 on)
-    // with their UPC rows, one to a line, and the log of the last item created.
+    // with their UPC rows, one to a line, the audit's report and the log of the last item
+    // created.
     QString linkedRows() {
         db::RecordLayer& c = checker();
         QString out;
@@ -233,7 +235,12 @@ struct WizardWorld {
             c.RowToRecord(db::kUpcTable);
             out += QStringLiteral("UPC ") + RecordText(c.Upc) + u'\n';
         }
-        return out + QStringLiteral("QZV.txt: ") +
+        // What the audit of linked items finds in the store the wizard made.
+        db::DbError e;
+        const auto report = audit::Audit(*c.engine(), {"invt1", "UPC1"}, e);
+        out += QStringLiteral("audit: ") +
+               (report ? audit::ReportLines(*report).join(QStringLiteral(" / ")) : e.description);
+        return out + QStringLiteral("\nQZV.txt: ") +
                QString(logFile()).replace(QStringLiteral("\r\n"), QStringLiteral(" / ")) + u'\n';
     }
 
