@@ -285,9 +285,10 @@ TEST(ConnectionFaults, ALockedDatabaseWaitsThenAPromptDecidesWhetherToWaitAgain)
     SqliteEngine::Options options;
     options.busyTimeoutMs = 200;
     seeded.fx.layer.reset();
-    auto layer = seeded.fx.makeLayer([options](const QString& folder) -> std::unique_ptr<Engine> {
+    const RecordLayer::EngineFactory engines = [options](const QString& folder) {
         return std::make_unique<SqliteEngine>(folder, options);
-    });
+    };
+    auto layer = seeded.fx.makeLayer(engines);
     ASSERT_TRUE(layer->OpenAllTables() && layer->OpenDataTables());
     // Another workstation that takes the write lock when asked.
     SqliteEngine other(seeded.sb.native(seeded.fx.dataFolder));
@@ -336,7 +337,7 @@ TEST(ConnectionFaults, ALockedDatabaseWaitsThenAPromptDecidesWhetherToWaitAgain)
     EXPECT_FALSE(layer->CommitTransaction());
     EXPECT_EQ(layer->LastError().kind, ErrorKind::Busy);
     layer->RollbackTransaction();
-    sqlite3_close(reader);
+    sqlite3_exec(reader, "ROLLBACK", nullptr, nullptr, nullptr);
     EXPECT_EQ(asked.size(), 2u);
 
     // "Cancel" gives up, and the rest of the action fails at once without asking or waiting,
@@ -354,6 +355,27 @@ TEST(ConnectionFaults, ALockedDatabaseWaitsThenAPromptDecidesWhetherToWaitAgain)
     QCoreApplication::processEvents();
     EXPECT_TRUE(layer->GetInventoryByRecordNum(11));
     EXPECT_EQ(layer->InventoryRowCount(), std::optional<std::int64_t>(3));
+
+    // A start on a store that another program holds (nobody else may even read) asks the
+    // program's question, and goes on only on Retry.
+    for (const BoxAnswer answer : {BoxAnswer::Cancel, BoxAnswer::Retry}) {
+        ASSERT_EQ(sqlite3_exec(reader, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        const auto letGo = [reader] {
+            sqlite3_exec(reader, "ROLLBACK", nullptr, nullptr, nullptr);
+        };
+        auto start = seeded.fx.makeLayer(engines);
+        start->SetBusyPrompt(StoreBusyPrompt(seeded.sb.services));
+        seeded.sb.boxes.expect(StoreBusyText(), answer, letGo);
+        if (answer == BoxAnswer::Cancel) {
+            seeded.sb.boxes.expect(
+                "Failed to connect to database. \r\nThe database is locked by another connection "
+                "and was not released within 0.2 seconds; the statement was not run.");
+        }
+        EXPECT_EQ(start->OpenAllTables() && start->OpenDataTables(), answer == BoxAnswer::Retry);
+        EXPECT_TRUE(seeded.sb.boxes.allAnswered());
+        QCoreApplication::processEvents();
+    }
+    sqlite3_close(reader);
 }
 
 class InventoryUpgradeTest : public ::testing::Test {

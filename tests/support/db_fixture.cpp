@@ -87,7 +87,7 @@ void DbFixture::build() {
     {
         db::SqliteEngine engine(sandbox.native(dataFolder));
         db::DbError e;
-        if (!engine.createDatabase(options.database, e)) {
+        if (options.create && !engine.createDatabase(options.database, e)) {
             error = QStringLiteral("createDatabase: ") + e.description;
             return;
         }

@@ -28,6 +28,7 @@ public:
         std::int16_t store = 1;
         bool commonRow = true;  // false: the COMMON table is created but left empty
         bool openLayer = true;  // false: only the database file and the settings are made
+        bool create = true;     // false: the database is there already (another program's)
     };
 
     explicit DbFixture(Sandbox& sandbox);

@@ -8,8 +8,8 @@ namespace qv::test {
 
 namespace {
 
-QString driveRootIn(const QTemporaryDir& dir) {
-    const QString root = dir.filePath(QStringLiteral("drives"));
+QString driveRootIn(const QString& dir) {
+    const QString root = dir + QStringLiteral("/drives");
     QDir().mkpath(root + QStringLiteral("/C"));
     return root;
 }
@@ -17,7 +17,7 @@ QString driveRootIn(const QTemporaryDir& dir) {
 AppInfo sandboxApp(const QTemporaryDir& dir) {
     AppInfo app;
     app.exeName = QStringLiteral("quorvane");
-    app.programFolder = dir.filePath(QStringLiteral("program"));
+    app.programFolder = dir.filePath(QStringLiteral("program"));  // its own, on any drives
     QDir().mkpath(app.programFolder);
     app.computerName = QStringLiteral("TILL1");
     app.userName = QStringLiteral("tester");
@@ -26,8 +26,9 @@ AppInfo sandboxApp(const QTemporaryDir& dir) {
 
 }  // namespace
 
-Sandbox::Sandbox()
-    : fs(PathResolver(driveRootIn(dir_))),
+Sandbox::Sandbox(const QString& root)
+    : root_(root.isEmpty() ? dir_.path() : root),
+      fs(PathResolver(driveRootIn(root_))),
       app(sandboxApp(dir_)),
       services{boxes, settings, fs, app} {}
 

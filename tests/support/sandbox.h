@@ -12,10 +12,11 @@
 namespace qv::test {
 
 // A fresh world for one test: a temporary drive root (so "C:\KT" lands inside it), a program
-// folder, in-memory per-user settings and scripted message boxes.
+// folder, in-memory per-user settings and scripted message boxes. Given the root of another
+// sandbox, its drives instead (another program on the same store).
 class Sandbox {
 public:
-    Sandbox();
+    explicit Sandbox(const QString& root = {});
 
     // Native path of a DOS-style or native path inside the sandbox.
     QString native(const QString& path) const { return fs.nativePath(path); }
@@ -25,9 +26,10 @@ public:
     QString writeFile(const QString& path, const QByteArray& content);
     QByteArray readFile(const QString& path) const;
 
-    QString root() const { return dir_.path(); }
+    QString root() const { return root_; }
 
     QTemporaryDir dir_;
+    QString root_;
     LocalFileSystem fs;
     MemorySettings settings;
     ScriptedBoxes boxes;

@@ -1,5 +1,5 @@
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 // Every test executable gets a QApplication, so widget tests and message boxes work; the
 // test command runs them on the offscreen platform.

@@ -1,6 +1,7 @@
 // The wizard: its main form run by clicks and scenario by scenario (main_form.steps), the
 // units, quantity and UPC dialogs, the linker that makes the items, S/L codes and units.
 
+#include "db/connection.h"
 #include "db/sqlite_engine.h"
 #include "lookup/sl_code.h"
 #include "tests/support/data_files.h"
@@ -19,6 +20,7 @@
 #include "wizard/upc_check.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <QApplication>
 #include <QTest>
 #include <optional>
@@ -99,9 +101,55 @@ TEST_F(MainFormPack, BadPriceQuantityUpcOrVendorIdIsExplainedAndNothingWritten) 
     EXPECT_TRUE(CheckLinkedItem(in).has_value());
 }
 
+// The embedded engine, waiting 0.2 s for a lock, except that it refuses inserts into the
+// inventory table while asked to, as a server does for a unique key of its own.
+class RefusingEngine final : public ForwardingEngine {
+public:
+    RefusingEngine(const QString& folder, const bool& refuse)
+        : ForwardingEngine(std::make_unique<db::SqliteEngine>(folder,
+                                                              [] {
+                                                                  db::SqliteEngine::Options o;
+                                                                  o.busyTimeoutMs = 200;
+                                                                  return o;
+                                                              }())),
+          refuse_(refuse) {}
+
+    std::optional<std::int64_t> execute(const QString& sql, db::DbError& e) override {
+        if (refuse_ && sql.startsWith("INSERT INTO invt", Qt::CaseInsensitive)) {
+            e.number = 2627;
+            e.kind = db::ErrorKind::DuplicateKey;
+            e.description = "Violation of UNIQUE KEY constraint.";
+            return std::nullopt;
+        }
+        return ForwardingEngine::execute(sql, e);
+    }
+
+private:
+    const bool& refuse_;
+};
+
+// Another program holding the store's lock until it goes: "IMMEDIATE" (others still read) or
+// "EXCLUSIVE" (nobody else reads either).
+struct LockHolder {
+    LockHolder(const QString& file, const QString& lock) {
+        EXPECT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, qPrintable("BEGIN " + lock), nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+    }
+    ~LockHolder() {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    sqlite3* db = nullptr;
+};
+
 // The scenarios of main_form.steps, with the test's own steps (listed there).
 TEST(MainFormScenarios, EachLeavesTheDialogsMessagesAndRowsOfTheGoldenText) {
     std::unique_ptr<WizardWorld> w;
+    bool refuse = false;
+    std::unique_ptr<db::RecordLayer> layer;  // the form's own, when it has one
+    std::optional<WizardContext> own;
+    std::optional<LockHolder> hold;
     std::unique_ptr<FrmMain> f;
     QString out;
     RunUiSteps(
@@ -110,6 +158,9 @@ TEST(MainFormScenarios, EachLeavesTheDialogsMessagesAndRowsOfTheGoldenText) {
             const QString arg = a.value(0);
             if (verb == u"scenario") {
                 f.reset();
+                own.reset();
+                layer.reset();
+                hold.reset();
                 w = std::make_unique<WizardWorld>(a[1].toInt(), a[2] == u"y", a[3] == u"y");
                 w->sb.boxes.answerUnexpected = true;
                 out += QStringLiteral("=== ") + arg + u'\n';
@@ -117,6 +168,8 @@ TEST(MainFormScenarios, EachLeavesTheDialogsMessagesAndRowsOfTheGoldenText) {
                 WriteUnitFile(w->sb);
             } else if (verb == u"uid") {
                 a.isEmpty() ? w->startWithRoot() : void(w->run().SelectedItemID = arg);
+            } else if (verb == u"box" && a.value(1) == u"retry") {
+                w->sb.boxes.expect(arg, BoxAnswer::Retry, [&hold] { hold.reset(); });
             } else if (verb == u"box") {
                 w->sb.boxes.expect(arg, BoxAnswer::Yes);
             } else if (verb == u"pick") {
@@ -139,8 +192,18 @@ TEST(MainFormScenarios, EachLeavesTheDialogsMessagesAndRowsOfTheGoldenText) {
                     arg == u"-" ? QString() : arg));
             } else if (verb == u"show") {
                 ShowMainForm(w->ctx);
+            } else if (verb == u"ownlayer") {
+                layer = w->fx.makeLayer([&refuse](const QString& folder) {
+                    return std::make_unique<RefusingEngine>(folder, refuse);
+                });
+                EXPECT_TRUE(layer->OpenAllTables() && layer->OpenDataTables());
+                layer->SetBusyPrompt(db::StoreBusyPrompt(w->sb.services));
+                own.emplace(w->contextOver(*layer));
             } else if (verb == u"load") {
-                f = std::make_unique<FrmMain>(w->ctx);
+                if (own) {
+                    own->startRecordNum = w->ctx.startRecordNum;
+                }
+                f = std::make_unique<FrmMain>(own ? *own : w->ctx);
                 f->FormLoad();
             } else if (verb == u"packscreen") {
                 f = PackOnScreen(*w);
@@ -163,6 +226,19 @@ TEST(MainFormScenarios, EachLeavesTheDialogsMessagesAndRowsOfTheGoldenText) {
                 w->country.setRates(rates);
             } else if (verb == u"infocus") {
                 EXPECT_EQ(f->focusWidget()->objectName(), arg);
+            } else if (verb == u"other") {  // another station saves an item
+                db::RecordLayer& other = w->checker();
+                other.Inventory = Inventory(a.join(QStringLiteral(" | ")), WizardWorld::Root());
+                EXPECT_TRUE(other.RecordOp(db::kInventoryTable, db::op::Insert, 0));
+            } else if (verb == u"refuse") {
+                refuse = arg == u"y";
+            } else if (verb == u"hold") {
+                w->checker();  // open before the lock is taken, as another program is
+                hold.emplace(w->sb.native("C:\\KT\\VOR.sqlite"), arg);
+            } else if (verb == u"letgo") {
+                hold.reset();
+            } else if (verb == u"events") {  // the user's next action comes after them
+                QCoreApplication::processEvents();
             } else if (verb == u"sql") {
                 EXPECT_EQ(w->checker().ExecuteSql(arg), 1);
             } else {
@@ -362,64 +438,6 @@ TEST_F(BreakDown, EscCancelsAndEndsTheProgram) {
     QTest::keyClick(f.get(), Qt::Key_Escape);
     EXPECT_FALSE(f->isVisible());
     EXPECT_TRUE(f->EndsProgram());
-}
-
-// The embedded engine, except that it refuses inserts into the inventory table while asked to,
-// as a server does when a row breaks one of its rules.
-class RefusingEngine final : public ForwardingEngine {
-public:
-    RefusingEngine(const QString& folder, const bool& refuse)
-        : ForwardingEngine(std::make_unique<db::SqliteEngine>(folder)), refuse_(refuse) {}
-
-    std::optional<std::int64_t> execute(const QString& sql, db::DbError& e) override {
-        if (refuse_ && sql.startsWith("INSERT INTO invt", Qt::CaseInsensitive)) {
-            e.number = 2627;
-            e.description = "Violation of UNIQUE KEY constraint.";
-            return std::nullopt;
-        }
-        return ForwardingEngine::execute(sql, e);
-    }
-
-private:
-    const bool& refuse_;
-};
-
-// The item's row is refused: the UPC row written with it goes back too, and the save can be
-// tried again.
-TEST(SaveLinkedItem, ARefusedItemTakesItsUpcRowBack) {
-    WizardWorld w;
-    bool refuse = false;
-    std::unique_ptr<db::RecordLayer> layer = w.fx.makeLayer([&refuse](const QString& folder) {
-        return std::make_unique<RefusingEngine>(folder, refuse);
-    });
-    ASSERT_TRUE(layer->OpenAllTables() && layer->OpenDataTables());
-    WizardContext ctx = w.contextOver(*layer);
-    w.startWithRoot();
-    ctx.startRecordNum = WizardWorld::kRootRecordNum;
-    w.sb.boxes.expect(QString(), BoxAnswer::No);  // the case UPC is not scanned
-    w.script.on("FrmBreakDown", BreakDownStep(true, {true, true, false}))
-        .on("FrmPackQty", QuantityStep("Enter Number of Packs in the Case", "12"));
-    FrmMain f(ctx);
-    f.FormLoad();
-    f.CmdLink(0)->click();
-    f.Text1(1)->setText("HARBOUR LAGER 6 X 330ML");
-    f.Text1(3)->setText("9412345000026");
-    f.Text1(4)->setText("12.99");
-
-    refuse = true;
-    w.sb.boxes.expect("Record not saved");
-    f.CmdLink(2)->click();
-    EXPECT_TRUE(w.sb.boxes.allAnswered());
-    EXPECT_EQ(w.sb.boxes.shown().back().style, box::Ok);
-    EXPECT_FALSE(w.linkedRows().contains("InvUID=101"));
-    EXPECT_FALSE(w.rowByNum(101).has_value());
-    EXPECT_TRUE(f.CmdLink(2)->isEnabled());
-
-    refuse = false;  // the user tries again
-    f.CmdLink(2)->click();
-    const QString rows = w.linkedRows();
-    EXPECT_TRUE(rows.contains("SL=5000002 | ")) << rows.toStdString();
-    EXPECT_TRUE(rows.contains("UPC SL=5000002 | UPC=9412345000026 | POLL=Y | InvUID=101\n"));
 }
 
 class Linker : public ::testing::Test {
