@@ -129,9 +129,10 @@ inline QStringList ReadSqliteFile(const QString& file, const QString& select, bo
 
 // Runs the statements of a script in tests/data, one to a line, on an engine and returns what
 // each gave: the rows of a read ("open: " reads whatever the statement is, a SELECT always),
-// the rows affected or the error. Besides statements: "set: ordinal value" (on the current row
-// of the last read), "update:" and "delete:" (of that row), "begin:", "commit:", "rollback:",
-// "connect: database", "status:", "databases:" and "tables:" (sorted); other steps ending in
+// the rows affected or the error with its kind. Besides statements: "set: ordinal value" (on the
+// current row of the last read), "update:" and "delete:" (of that row), "begin:", "commit:",
+// "rollback:", "connect: database", "status:", "databases:" and "tables:" (sorted); other steps
+// ending in
 // ':' ("raw: ..." and the like) go to `own`, which returns their lines.
 using OwnScriptStep = std::function<QStringList(const QString& step, const QString& arg)>;
 inline QString RunEngineScript(Engine& engine, const QString& relative,
@@ -144,8 +145,12 @@ inline QString RunEngineScript(Engine& engine, const QString& relative,
         }
     };
     const auto result = [&out](bool done, const DbError& e) {
+        static const char* const kinds[] = {
+            "", " (duplicate key)", " (busy)", " (read-only)", " (disk full)", " (damaged)"};
         out += done ? QStringLiteral("  done\n")
-                    : QStringLiteral("  error %1: %2\n").arg(e.number).arg(e.description);
+                    : QStringLiteral("  error %1%2: %3\n")
+                          .arg(QString::number(e.number), kinds[static_cast<int>(e.kind)],
+                               e.description);
     };
     for (const QString& line : QString::fromUtf8(test::ReadData(relative)).split(u'\n')) {
         if (line.trimmed().isEmpty() || line.startsWith(u'#')) {
