@@ -230,147 +230,80 @@ TEST(ProfileWrite, TextThatWouldBreakTheFileOrAFailedWriteLeavesTheFileWhole) {
     EXPECT_EQ(sb.readFile(kIni), before);
 }
 
-class FileSystemTest : public ::testing::Test {
-protected:
+// Line breaks and NULs as text: CR, LF and NUL written out.
+QString shown(QString text) {
+    return text.replace(u'\r', QStringLiteral("\\r"))
+        .replace(u'\n', QStringLiteral("\\n"))
+        .replace(QChar(0), QStringLiteral("\\0"));
+}
+
+// The steps of file_system.steps (listed there) and what each gave, in file_system.txt.
+TEST(FileSystem, EveryStepGivesTheResultOfTheGoldenText) {
     test::Sandbox sb;
     const PathResolver& r = sb.fs.resolver();
-    const QString drives = r.driveRoot();
-};
-
-TEST_F(FileSystemTest, DosPathsMapUnderTheDriveRootAndBack) {
-    EXPECT_EQ(r.toNative("C:\\KT\\VOR.INI"), drives + "/C/KT/VOR.INI");
-    EXPECT_EQ(r.toNative("d:/new"), drives + "/D/new");
-    EXPECT_EQ(r.toNative("C:"), drives + "/C");
-    EXPECT_EQ(r.toNative("\\\\server\\share\\x"), drives + "/UNC/server/share/x");
-    EXPECT_EQ(r.toNative("/tmp"), "/tmp");
-    EXPECT_EQ(r.toDisplay(drives + "/C/KT"), "C:\\KT");
-    EXPECT_EQ(r.toDisplay(drives + "/C"), "C:\\");
-    EXPECT_EQ(r.toDisplay("/srv/data"), "/srv/data");
-    QDir().mkpath(drives + "/E");
-    EXPECT_TRUE(r.drives().contains("E:"));
-    EXPECT_TRUE(r.drives().contains("C:"));
-}
-
-TEST_F(FileSystemTest, ElementsMatchTheDiskWithoutRegardToCase) {
-    sb.writeFile("C:\\Data Files\\Vor.Ini", "x");
-    EXPECT_EQ(sb.fs.nativePath("c:\\DATA FILES\\VOR.INI"), drives + "/C/Data Files/Vor.Ini");
-    EXPECT_TRUE(sb.fs.fileExists("C:\\data files\\vor.ini"));
-    // A name not on disk keeps its spelling, and so does everything after it.
-    EXPECT_EQ(sb.fs.nativePath("C:\\DATA FILES\\New\\Sub"), drives + "/C/Data Files/New/Sub");
-    // Native paths with backslashes work too.
-    EXPECT_TRUE(sb.fs.fileExists(drives + "/C\\DATA FILES\\vor.ini"));
-}
-
-TEST_F(FileSystemTest, FilesAndFoldersAreToldApartAndFoldersMadeOneLevelAtATime) {
-    sb.writeFile("C:\\KT\\upper.alt", "u");
-    EXPECT_TRUE(sb.fs.dirExists("C:\\KT\\"));
-    EXPECT_FALSE(sb.fs.fileExists("C:\\KT"));
-    EXPECT_TRUE(sb.fs.fileExists("C:\\KT\\UPPER.ALT"));
-    EXPECT_FALSE(sb.fs.dirExists("C:\\KT\\upper.alt"));
-    EXPECT_FALSE(sb.fs.dirExists(QString()));
-    EXPECT_FALSE(sb.fs.fileExists("  "));
-
-    QString error;
-    EXPECT_TRUE(sb.fs.makeDir("C:\\NEW\\", &error));
-    EXPECT_TRUE(QFileInfo(drives + "/C/NEW").isDir());
-    EXPECT_FALSE(sb.fs.makeDir("C:\\A\\B", &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(sb.fs.makeDir("C:\\NEW", &error));  // exists already
-}
-
-TEST_F(FileSystemTest, CopyNeverOverwrites) {
-    sb.writeFile("C:\\prog\\upper.alt", "program copy");
-    sb.writeFile("C:\\KT\\upper.alt", "store copy");
-    QString error;
-    EXPECT_FALSE(sb.fs.copyFile("C:\\prog\\upper.alt", "C:\\KT\\upper.alt", &error));
-    EXPECT_EQ(sb.readFile("C:\\KT\\upper.alt"), "store copy");
-    EXPECT_TRUE(sb.fs.copyFile("C:\\prog\\upper.alt", "C:\\KT\\UPPER2.ALT"));
-    EXPECT_EQ(sb.readFile("C:\\KT\\UPPER2.ALT"), "program copy");
-}
-
-TEST_F(FileSystemTest, LinesAreAppendedWithCrLfAndReadAtEveryKindOfLineEnd) {
-    sb.makeDir("C:\\KT");
-    ASSERT_TRUE(sb.fs.appendLine("C:\\KT\\PVSW.log", "one"));
-    ASSERT_TRUE(sb.fs.appendLine("c:\\kt\\pvsw.log", QStringLiteral("twö")));
-    EXPECT_EQ(sb.readFile("C:\\KT\\PVSW.log"), "one\r\ntw\xc3\xb6\r\n");
-    EXPECT_FALSE(sb.fs.appendLine("C:\\MISSING\\x.log", "x"));
-
-    sb.writeFile("C:\\KT\\uom.vor", "a\r\nb\nc\rd");
-    EXPECT_EQ(sb.fs.readLines("C:\\KT\\UOM.VOR"), QStringList({"a", "b", "c", "d"}));
-    EXPECT_EQ(splitLines("x\r\n\r\ny\r\n"), QStringList({"x", "", "y"}));
-    QString error;
-    EXPECT_FALSE(sb.fs.readLines("C:\\KT\\none.vor", &error).has_value());
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(sb.fs.readLines("C:\\KT").has_value());  // a folder
-}
-
-TEST_F(FileSystemTest, TextIsUtf8WhenValidElseLatin1) {
-    EXPECT_EQ(decodeText("caf\xc3\xa9"), QStringLiteral("café"));
-    EXPECT_EQ(decodeText("caf\xe9"), QStringLiteral("café"));
-    EXPECT_EQ(decodeText(QByteArray("a\0b", 3)).size(), 3);
-}
-
-TEST_F(FileSystemTest, ReplaceFileKeepsTheOldFileWhenItCannotWrite) {
-    const QString path = sb.writeFile("C:\\KT\\VOR.INI", "old");
-    ASSERT_TRUE(sb.fs.replaceFile("C:\\KT\\VOR.INI", "new"));
-    EXPECT_EQ(sb.readFile("C:\\KT\\VOR.INI"), "new");
-
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-    QString error;
-    EXPECT_FALSE(sb.fs.replaceFile("C:\\KT\\VOR.INI", "newer", &error));
-    EXPECT_EQ(sb.readFile("C:\\KT\\VOR.INI"), "new");
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-
-    EXPECT_FALSE(sb.fs.replaceFile("C:\\NOFOLDER\\VOR.INI", "x"));
-    EXPECT_FALSE(sb.fs.replaceFile("C:\\KT", "x"));  // a folder
-}
-
-const QString kApp = QStringLiteral("VOR Settings");
-const QString kDb = QStringLiteral("DATABASE");
-
-TEST(QtSettingsStore, SavesReadsAndDeletesPerApplicationAndSection) {
-    QTemporaryDir dir;
-    const QString folder = dir.filePath("a/b");  // made on the first save
-    QtSettingsStore store(folder);
-    EXPECT_EQ(store.getSetting(kApp, kDb, "STATION", "1"), "1");
-    ASSERT_TRUE(store.saveSetting(kApp, kDb, "STATION", "3"));
-    ASSERT_TRUE(store.saveSetting(kApp, kDb, "DATAPATH", "C:\\KT"));
-    ASSERT_TRUE(store.saveSetting("Other", kDb, "STATION", "9"));
-    EXPECT_TRUE(QFile::exists(QDir(folder).filePath("VOR Settings.ini")));
-
-    // A second store on the same folder sees what the first wrote: nothing is cached.
-    QtSettingsStore again(folder);
-    EXPECT_EQ(again.getSetting(kApp, kDb, "STATION"), "3");
-    EXPECT_EQ(again.getSetting(kApp, kDb, "DATAPATH"), "C:\\KT");
-    EXPECT_EQ(again.getSetting("Other", kDb, "STATION"), "9");
-    ASSERT_TRUE(again.deleteSetting(kApp, kDb, "STATION"));
-    EXPECT_EQ(store.getSetting(kApp, kDb, "STATION", "dflt"), "dflt");
-    EXPECT_EQ(store.getSetting(kApp, kDb, "DATAPATH"), "C:\\KT");
-}
-
-TEST(QtSettingsStore, NamesMatchWithoutRegardToCaseAndValuesAreKeptExactly) {
-    QTemporaryDir dir;
-    QtSettingsStore store(dir.path());
-    ASSERT_TRUE(store.saveSetting(kApp, kDb, "DBName", "Store"));
-    EXPECT_EQ(store.getSetting(kApp, "database", "DBNAME"), "Store");
-    // Writing under another spelling replaces the value rather than adding a second key.
-    ASSERT_TRUE(store.saveSetting(kApp, "Database", "dbname", "Other"));
-    EXPECT_EQ(store.getSetting(kApp, kDb, "DBName"), "Other");
-    ASSERT_TRUE(store.deleteSetting(kApp, kDb, "DBNAME"));
-    EXPECT_EQ(store.getSetting(kApp, kDb, "DBName", "none"), "none");
-
-    const QString tricky = QStringLiteral(" C:\\Data, Files\\Åse;=\"x\" ");
-    ASSERT_TRUE(store.saveSetting(kApp, kDb, "DATAPATH", tricky));
-    EXPECT_EQ(QtSettingsStore(dir.path()).getSetting(kApp, kDb, "DATAPATH"), tricky);
-    ASSERT_TRUE(store.saveSetting(kApp, kDb, "Password", QString()));
-    EXPECT_EQ(store.getSetting(kApp, kDb, "Password", "unset"), QString());
-}
-
-TEST(LineBreaks, CrCrLfAndLfAllBecomeOneBreak) {
-    EXPECT_EQ(normaliseLineBreaks(QStringLiteral("a\rb\r\nc\nd\r\n\re")),
-              QStringLiteral("a\nb\nc\nd\n\ne"));
-    EXPECT_EQ(normaliseLineBreaks(QStringLiteral("ends with CR\r")),
-              QStringLiteral("ends with CR\n"));
+    QTemporaryDir settings;
+    std::unique_ptr<QtSettingsStore> store;
+    QString out;
+    for (const test::Case& c : test::Cases("platform/file_system.steps")) {
+        const QString verb = c.text(0);
+        QStringList a = c.from(1);
+        for (QString& arg : a) {
+            arg.replace("<drives>", r.driveRoot()).replace("<folder>", settings.path());
+        }
+        QString error;
+        QString result;
+        const auto yes = [&error](bool b) {
+            return QString::fromLatin1(b ? "yes" : error.isEmpty() ? "no" : "no, said why");
+        };
+        if (verb == u"write" || verb == u"chmod" || verb == u"mkpath" || verb == u"store") {
+            verb == u"write"    ? void(sb.writeFile(a[0], c.bytes(2)))
+            : verb == u"mkpath" ? void(QDir().mkpath(a[0]))
+            : verb == u"store"
+                ? void(store = std::make_unique<QtSettingsStore>(settings.filePath(a[0])))
+                : void(QFile::setPermissions(
+                      sb.native(a[0]), a[1] == u"ro"
+                                           ? QFileDevice::ReadOwner
+                                           : QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+            continue;
+        } else if (verb == u"tonative" || verb == u"nativepath") {
+            result = verb == u"tonative" ? r.toNative(a[0]) : sb.fs.nativePath(a[0]);
+        } else if (verb == u"todisplay") {
+            result = r.toDisplay(a[0]);
+        } else if (verb == u"drives") {
+            result = r.drives().join(u',');
+        } else if (verb == u"exists") {
+            result = QStringLiteral("file %1, folder %2")
+                         .arg(yes(sb.fs.fileExists(a[0])), yes(sb.fs.dirExists(a[0])));
+        } else if (verb == u"mkdir") {
+            result = yes(sb.fs.makeDir(a[0], &error));
+        } else if (verb == u"copy") {
+            result = yes(sb.fs.copyFile(a[0], a[1], &error));
+        } else if (verb == u"append") {
+            result = yes(sb.fs.appendLine(a[0], a[1], &error));
+        } else if (verb == u"replace") {
+            result = yes(sb.fs.replaceFile(a[0], a[1].toUtf8(), &error));
+        } else if (verb == u"read") {
+            result = QString::fromUtf8(sb.readFile(a[0]));
+        } else if (verb == u"lines" || verb == u"split") {
+            const auto lines = verb == u"split" ? splitLines(a[0]) : sb.fs.readLines(a[0], &error);
+            result = lines ? lines->join(u'|') : QStringLiteral("none, ") + yes(false);
+        } else if (verb == u"decode") {
+            result = QStringLiteral("%1 (%2)")
+                         .arg(decodeText(c.bytes(1)))
+                         .arg(decodeText(c.bytes(1)).size());
+        } else if (verb == u"save" || verb == u"delete") {
+            result = yes(verb == u"save" ? store->saveSetting(a[0], a[1], a[2], a[3])
+                                         : store->deleteSetting(a[0], a[1], a[2]));
+        } else if (verb == u"get") {
+            result = QStringLiteral("\"%1\"").arg(store->getSetting(a[0], a[1], a[2], a[3]));
+        } else {
+            ASSERT_EQ(verb, "breaks");
+            result = normaliseLineBreaks(a[0]);
+        }
+        out += QStringLiteral("%1 %2 -> %3\n")
+                   .arg(verb, shown(c.from(1).join(QStringLiteral(" | "))), shown(result));
+    }
+    test::ExpectGolden("platform/file_system.txt", out.replace(r.driveRoot(), "<drives>"));
 }
 
 // Each style shows its buttons with its default; the first button or Esc answers.

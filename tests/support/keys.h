@@ -32,15 +32,6 @@ inline void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     QTest::keyClick(w, key, modifiers);
 }
 
-// Types text character by character into the focused control.
-inline void Type(const QString& text) {
-    for (const QChar c : text) {
-        QWidget* w = Focused();
-        ASSERT_NE(w, nullptr) << "no control has the focus for '" << text.toStdString() << "'";
-        QTest::keyClicks(w, QString(c));
-    }
-}
-
 // Presses Tab until the named control has the focus; fails after limit presses.
 inline void TabTo(const QString& name, int limit = 30) {
     QStringList passed;

@@ -267,21 +267,6 @@ struct WizardWorld {
                tableRows(db::kUpcTable, QStringLiteral("SELECT * FROM UPC1 ORDER BY InvUID, UPC"));
     }
 
-    // The UPC rows of an item, as their column values joined by "|".
-    QStringList upcRows(std::int32_t invUid) {
-        return tableRows(db::kUpcTable,
-                         QStringLiteral("SELECT * FROM UPC1 WHERE InvUID = %1").arg(invUid));
-    }
-    // The one UPC row stored for an item.
-    void expectOneUpc(std::int32_t invUid, const QString& upc, const QString& sl) {
-        const QStringList rows = upcRows(invUid);
-        ASSERT_EQ(rows.size(), 1) << "UPC rows of " << invUid;
-        const QStringList f = rows[0].split(u'|');
-        EXPECT_EQ(f.value(1).trimmed(), upc);
-        EXPECT_EQ(f.value(0), sl);
-        EXPECT_EQ(f.value(3).trimmed(), "Y");
-    }
-
     std::int64_t inventoryCount() { return checker().InventoryRowCount().value_or(-1); }
 
     QString logFile() const {
