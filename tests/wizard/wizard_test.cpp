@@ -316,17 +316,6 @@ TEST(FrmUPC, AcceptTakesTheBoxAndCancelLeavesNothing) {
 
 // --- bar codes ------------------------------------------------------------------------------
 
-TEST(Barcodes, CheckDigitsAndCaseCodesFollowTheirTable) {
-    for (const Case& c : Cases("wizard/barcodes.cases")) {
-        const QString kind = c.text(0);
-        const std::optional<int> got = kind == u"check"   ? WrongCheckDigit(c.text(1))
-                                       : kind == u"digit" ? Gs1CheckDigit(c.text(1))
-                                                          : CaseIndicator(c.text(1), c.text(2));
-        const int last = static_cast<int>(c.cells.size()) - 1;
-        EXPECT_EQ(got, c.has(last) ? std::optional<int>(c.num(last)) : std::nullopt) << c.where();
-    }
-}
-
 // What the checker says of codes typed for the pack, with the root and a single on screen;
 // the shared records stay as they were.
 TEST(Barcodes, TheCheckerNamesTheHolderTheOtherItemOrTheCaseOrAsksAboutTheDigit) {
@@ -471,30 +460,28 @@ TEST_F(Linker, NoQuantityNoItem) {
     EXPECT_EQ(world.layer().Inventory, WizardWorld::Root());
 }
 
-TEST(WholeQuantity, OnlyWholeNumbersFromOneTo32767) {
-    EXPECT_EQ(WholeQuantity("1"), std::int16_t{1});
-    EXPECT_EQ(WholeQuantity(" 32767 "), std::int16_t{32767});
-    EXPECT_EQ(WholeQuantity("1,000"), std::int16_t{1000});
-    for (const char* bad : {"32768", "0", "-1", "1.5", "12x", ""}) {
-        EXPECT_FALSE(WholeQuantity(bad).has_value()) << bad;
-    }
-}
-
-// --- the alphanumeric successor --------------------------------------------------------------
-
-TEST(AlphaSuccessor, LettersMoveOnDigitsCountUpAndOtherEndingsCountAllDigitsPastTakenCodes) {
-    for (const Case& c : Cases("wizard/sl_codes.cases")) {
-        EXPECT_EQ(AlphaSuccessor(c.text(0), {}), c.text(1)) << c.where();
-    }
-    // A "Z" in a code of seven characters: the digits 1 and 2 make 12; 13 and 14 are taken.
+// The wizard's text rules, one case a line of rules.cases (the rules are listed there).
+TEST(WizardRules, EachRuleGivesItsTablesResult) {
+    const QStringList units{"EA    - Each", "CS    - Case"};
     const std::set<QString> taken{StoredSl("13"), StoredSl("14"), StoredSl("1")};
     const SlTakenFn isTaken = [&taken](const QString& sl) { return taken.count(sl) > 0; };
-    EXPECT_EQ(AlphaSuccessor("A1B2CDZ", isTaken), "15");
-    EXPECT_EQ(AlphaSuccessor("ABCDEFZ", isTaken), "2");  // no digits at all: from zero
-    // Stored codes: numbers right-aligned, codes left-aligned.
-    EXPECT_EQ(StoredSl("1234568"), "1234568 ");
-    EXPECT_EQ(StoredSl("12"), "     12 ");
-    EXPECT_EQ(StoredSl("AB7D"), "AB7D    ");
+    const auto number = [](std::optional<int> n) { return n ? QString::number(*n) : QString(); };
+    for (const Case& c : Cases("wizard/rules.cases")) {
+        const QString rule = c.text(0);
+        const QString in = c.text(1);
+        const QString got =
+            rule == u"quantity"    ? number(WholeQuantity(in))
+            : rule == u"successor" ? AlphaSuccessor(in, c.flag(3) ? isTaken : SlTakenFn())
+            : rule == u"stored" ? StoredSl(in)
+            : rule == u"unit"      ? UomEntryFromLine(in)
+            : rule == u"findunit"
+                ? QString::number(FindUomEntry(c.flag(3) ? units : QStringList(), in))
+            : rule == u"unitdesc" ? UomDescription(in)
+            : rule == u"check"    ? number(WrongCheckDigit(in))
+            : rule == u"digit"    ? number(Gs1CheckDigit(in))
+                                  : number(CaseIndicator(in, c.text(3)));
+        EXPECT_EQ(got, c.text(2)) << c.where();
+    }
 }
 
 // --- the next free code from the table -------------------------------------------------------
@@ -516,53 +503,21 @@ TEST(SlCreate, TheNextFreeCodeFollowsTheHighestNumericCodeElseTheLastCode) {
     }
 }
 
-const QString kFolder = QStringLiteral("C:\\KT");
-
-TEST(UomEntryFromLine, LabelIsFilledOrCutToFiveCharactersBeforeTheDescription) {
-    for (const Case& c : Cases("wizard/uom_lines.cases")) {
-        EXPECT_EQ(UomEntryFromLine(c.text(0)), c.text(1)) << c.where();
+// The unit of measure file as each case of uom_files.cases has it (or has none): the entries
+// read and the problem reported, in uom_files.txt.
+TEST(ReadUomFile, EntriesInFileOrderTheDefaultWhenMissingAndGarbledLinesReported) {
+    QString out;
+    for (const Case& c : Cases("wizard/uom_files.cases")) {
+        Sandbox sb;
+        sb.makeDir("C:\\KT");
+        if (c.has(0)) {
+            sb.writeFile("C:\\KT\\UOM.vor", c.bytes(0));
+        }
+        const UomFile f = ReadUomFile(sb.fs, "C:\\KT");
+        out += QStringLiteral("--- %1\n%2\nproblem: %3\n")
+                   .arg(QString::fromStdString(c.where()), f.entries.join(u'|'), f.problem);
     }
-}
-
-TEST(ReadUomFile, OneEntryPerLineInFileOrderOrTheSingleDefaultWhenMissing) {
-    Sandbox sb;
-    sb.makeDir(kFolder);
-    UomFile f = ReadUomFile(sb.fs, kFolder);
-    EXPECT_EQ(f.entries, QStringList{"EA   - Each"});
-    EXPECT_TRUE(f.problem.isEmpty());
-
-    sb.writeFile(kFolder + "\\uom.vor", "");
-    EXPECT_TRUE(ReadUomFile(sb.fs, kFolder).entries.isEmpty()) << "an empty file is no default";
-
-    sb.writeFile(kFolder + "\\uom.vor",
-                 "[CODE]1[LABEL]EA[DESC]Each\r\n[CODE]3[LABEL]CS[DESC]Case\r\n"
-                 "[CODE]4[LABEL]PK[DESC]Pack of six\r\n");
-    f = ReadUomFile(sb.fs, kFolder);
-    EXPECT_EQ(f.entries, (QStringList{"EA    - Each", "CS    - Case", "PK    - Pack of six"}));
-    EXPECT_TRUE(f.problem.isEmpty());
-}
-
-TEST(ReadUomFile, GarbledLinesAreLeftOutAndReported) {
-    Sandbox sb;
-    sb.writeFile(kFolder + "\\UOM.VOR", "\x01\x02garbage\n[LABEL]CS[DESC]Case\n\n[CODE]9\n");
-    const UomFile f = ReadUomFile(sb.fs, kFolder);
-    EXPECT_EQ(f.entries, QStringList{"CS    - Case"});
-    EXPECT_TRUE(f.problem.startsWith("2 line(s) of the unit of measure file"))
-        << f.problem.toStdString();
-    EXPECT_TRUE(f.problem.endsWith("(the first is line 1)."));
-}
-
-TEST(FindUomEntry, MatchesOnTheFirstFiveCharactersAndTheDescriptionFollowsTheSeparator) {
-    const QStringList entries{"EA    - Each", "CS    - Case"};
-    EXPECT_EQ(FindUomEntry(entries, "CS   "), 1);
-    EXPECT_EQ(FindUomEntry(entries, "CS"), 1);
-    EXPECT_EQ(FindUomEntry(entries, "     "), 0);
-    EXPECT_EQ(FindUomEntry(entries, "BX"), -1);
-    EXPECT_EQ(FindUomEntry(QStringList(), QString()), -1);
-    EXPECT_EQ(UomDescription("CS    - Case"), "Case");
-    EXPECT_EQ(UomDescription("6-PK  - Six pack"), "Six pack");
-    EXPECT_EQ(UomDescription("odd-one"), "one");
-    EXPECT_EQ(UomDescription("plain"), "plain");
+    ExpectGolden("wizard/uom_files.txt", out);
 }
 
 }  // namespace
