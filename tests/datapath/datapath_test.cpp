@@ -401,23 +401,6 @@ QString yes(bool b) {
     return b ? QStringLiteral("true") : QStringLiteral("false");
 }
 
-// Message boxes that answer from the sandbox's script and then run an action, for a world
-// that changes while a box is up.
-class ActingBoxes final : public MessageBoxes {
-public:
-    ActingBoxes(MessageBoxes& inner, std::function<void()> act)
-        : inner_(inner), act_(std::move(act)) {}
-    BoxAnswer show(int style, const QString& title, const QString& text) override {
-        const BoxAnswer answer = inner_.show(style, title, text);
-        act_();
-        return answer;
-    }
-
-private:
-    MessageBoxes& inner_;
-    std::function<void()> act_;
-};
-
 // A fresh world for one scenario; boxes the scenario does not answer are answered No (or Ok).
 struct World {
     World() { sb.boxes.answerUnexpected = true; }
@@ -557,16 +540,11 @@ TEST(DataPath, EveryScenarioAnswersShowsAndStoresWhatItsGoldenTextSays) {
 
 TEST(DataPath, TheSafeCheckRetriesUntilTheFolderAnswers) {
     World w;
-    ActingBoxes acting(w.sb.boxes, [&w] {
-        if (w.sb.boxes.shown().size() == 2) {
-            w.sb.makeDir("C:\\SERVER");
-        }
+    w.dp.setDataPath("C:\\SERVER");
+    w.sb.boxes.expect(QString(), BoxAnswer::Yes).expect(QString(), BoxAnswer::Yes, [&w] {
+        w.sb.makeDir("C:\\SERVER");  // the server answers while the second box is up
     });
-    Services services{acting, w.sb.settings, w.sb.fs, w.sb.app};
-    clsDataPath path(services, w.ini, w.run, [](clsDataPath&) {});
-    path.setDataPath("C:\\SERVER");
-    w.sb.boxes.expect(QString(), BoxAnswer::Yes).expect(QString(), BoxAnswer::Yes);
-    EXPECT_TRUE(CheckSafeFolder(path));
+    EXPECT_TRUE(CheckSafeFolder(w.dp));
     EXPECT_EQ(w.sb.boxes.shown().size(), 2u);
 }
 
