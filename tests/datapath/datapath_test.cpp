@@ -199,78 +199,41 @@ TEST_F(DataPathDialogTest, FirstStartTypedWithKeysOnly) {
     EXPECT_TRUE(QFileInfo(sb.native("C:\\Store")).isDir());
 }
 
-// A form with buttons that count their presses.
-class KeyForm {
-public:
-    QPushButton* add(const QString& name, const QString& caption, QWidget* parent = nullptr) {
-        auto* b = new QPushButton(caption, parent ? parent : &form);
-        b->setObjectName(name);
-        QObject::connect(b, &QPushButton::clicked, [this, name] { ++presses[name]; });
-        return b;
-    }
-    bool press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QKeyEvent ev(QEvent::KeyPress, key, mods);
-        return PressFunctionKeyButton(&form, &ev);
-    }
-
-    QWidget form;
+// Each key of the table on a form of its buttons: one press goes to one control, or to none.
+TEST(FunctionKeys, EachKeyPressesTheEnabledButtonThatNamesItAsTheTableSays) {
+    std::unique_ptr<QWidget> form;
     std::map<QString, int> presses;
-};
-
-TEST(FunctionKeys, EachKeyAloneOrOnTheKeypadPressesTheEnabledButtonThatNamesIt) {
-    KeyForm f;
-    f.add("cmdHelp", "F1  Help");
-    f.add("cmdOk", "F10  Accept");
-    f.add("cmdPrint", "F12 Print");
-    f.add("cmdFind", "F4 Find", new QGroupBox(&f.form));  // inside a frame
-    f.add("cmdTwoLines", "F7\rNext Page");                // the number ends at CR or a blank
-    f.add("cmdNoWords", "F8");
-    f.add("cmdSaveA", "F3 Save")->setEnabled(false);  // gives way to an enabled one
-    f.add("cmdSaveB", "F3 Save Copy");
-    f.add("cmdSaveC", "F3 Save Again");
-    f.add("cmdOff", "F9 Off")->setEnabled(false);
-    for (int key :
-         {Qt::Key_F1, Qt::Key_F10, Qt::Key_F12, Qt::Key_F4, Qt::Key_F7, Qt::Key_F8, Qt::Key_F3}) {
-        EXPECT_TRUE(f.press(key)) << key;
+    for (const test::Case& c : test::Cases("datapath/function_keys.cases")) {
+        SCOPED_TRACE(c.where());
+        const QString verb = c.text(0);
+        if (verb == u"form") {
+            form = std::make_unique<QWidget>();
+            presses.clear();
+        } else if (verb == u"press") {
+            const QKeyCombination k = QKeySequence::fromString(c.text(1))[0];
+            QKeyEvent ev(QEvent::KeyPress, k.key(), k.keyboardModifiers());
+            const std::map<QString, int> before = presses;
+            EXPECT_EQ(PressFunctionKeyButton(form.get(), &ev), c.has(2));
+            std::map<QString, int> expected = before;
+            if (c.has(2)) {
+                ++expected[c.text(2)];
+            }
+            EXPECT_EQ(presses, expected);
+        } else {
+            QWidget* parent = c.text(3) == u"frame" ? new QGroupBox(form.get()) : form.get();
+            QAbstractButton* b = verb == u"check"
+                                     ? static_cast<QAbstractButton*>(new QCheckBox(parent))
+                                     : new QPushButton(parent);
+            b->setText(c.text(2));
+            b->setObjectName(c.text(1));
+            b->setEnabled(c.text(3) != u"off");
+            QObject::connect(b, &QAbstractButton::clicked,
+                             [&presses, name = c.text(1)] { ++presses[name]; });
+        }
     }
-    EXPECT_FALSE(f.press(Qt::Key_F11));
-    EXPECT_FALSE(f.press(Qt::Key_F9));
-    // Shift, Ctrl or Alt stop it; the keypad does not.
-    for (Qt::KeyboardModifier stop : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
-        EXPECT_FALSE(f.press(Qt::Key_F10, stop));
-    }
-    EXPECT_TRUE(f.press(Qt::Key_F10, Qt::KeypadModifier));
-    // F1 is not the start of F10; each press went to one button.
-    EXPECT_EQ(f.presses, (std::map<QString, int>{{"cmdHelp", 1},
-                                                 {"cmdOk", 2},
-                                                 {"cmdPrint", 1},
-                                                 {"cmdFind", 1},
-                                                 {"cmdTwoLines", 1},
-                                                 {"cmdNoWords", 1},
-                                                 {"cmdSaveB", 1}}));
-}
-
-TEST(FunctionKeys, OnlyButtonsNamedAsButtonsWithAFunctionKeyCaptionCount) {
-    KeyForm f;
-    f.add("btnGo", "F5 Go");
-    auto* check = new QCheckBox("F6 Flag", &f.form);
-    check->setObjectName("chkFlag");
-    f.add("cmdFind", "Find F2");
-    f.add("cmdZero", "F0 Zero");
-    f.add("cmdLower", "f2 lower");
-    f.add("cmdEsc", "Esc Cancel");
-    for (int key : {Qt::Key_F5, Qt::Key_F6, Qt::Key_F2, Qt::Key_Escape, Qt::Key_A}) {
-        EXPECT_FALSE(f.press(key)) << key;
-    }
-    EXPECT_FALSE(check->isChecked());
-    EXPECT_TRUE(f.presses.empty());
-    f.add("CmdGo", "F5 Go");
-    EXPECT_TRUE(f.press(Qt::Key_F5));
-    EXPECT_EQ(f.presses, (std::map<QString, int>{{"CmdGo", 1}}));
-
     QKeyEvent ev(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
     EXPECT_FALSE(PressFunctionKeyButton(nullptr, &ev));
-    EXPECT_FALSE(PressFunctionKeyButton(&f.form, nullptr));
+    EXPECT_FALSE(PressFunctionKeyButton(form.get(), nullptr));
 }
 
 class PathBrowserTest : public ::testing::Test {

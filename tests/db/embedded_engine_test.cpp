@@ -55,15 +55,6 @@ protected:
         return enginetest::ReadSqliteFile(engine_.databaseFile(QStringLiteral("VOR")), sql);
     }
 
-    std::unique_ptr<SqliteEngine> secondConnection(int busyMs) {
-        SqliteEngine::Options o;
-        o.busyTimeoutMs = busyMs;
-        auto e = std::make_unique<SqliteEngine>(folder(), o);
-        DbError error;
-        EXPECT_TRUE(e->connect(params(), error)) << error.description.toStdString();
-        return e;
-    }
-
     void makeItems() {
         exec(
             QStringLiteral("CREATE TABLE items (SL CHAR(8) NOT NULL, Name CHAR(10), Price "
@@ -169,26 +160,6 @@ TEST_F(SqliteEngineTest, AReadOnlyDatabaseOrAValueTheColumnCannotHoldWritesNothi
 }
 
 // --- locks and caches -------------------------------------------------------------------------
-
-TEST_F(SqliteEngineTest, AWriteWaitsForAnotherWriterThenFailsClearly) {
-    makeItems();
-    auto holder = secondConnection(5000);
-    DbError error;
-    ASSERT_TRUE(holder->beginTransaction(error));
-    exec(QStringLiteral("UPDATE items SET Qty = 1"), holder.get());
-
-    auto waiting = secondConnection(300);
-    QElapsedTimer timer;
-    timer.start();
-    const DbError e = failure(QStringLiteral("UPDATE items SET Qty = 2"), waiting.get());
-    EXPECT_GE(timer.elapsed(), 250);
-    EXPECT_EQ(e.number & 0xff, SQLITE_BUSY);
-    EXPECT_EQ(e.description, QStringLiteral("The database is locked by another connection and "
-                                            "was not released within 0.3 seconds; the statement "
-                                            "was not run."));
-    ASSERT_TRUE(holder->commit(error));
-    EXPECT_EQ(exec(QStringLiteral("UPDATE items SET Qty = 2"), waiting.get()), 3);
-}
 
 using namespace tsql;
 
