@@ -5,8 +5,8 @@
 // row of both tables as text, and an engine that fails a chosen row write.
 
 #include "audit/link_audit.h"
-#include "db/odbc_engine.h"
 #include "db/record_fields.h"
+#include "sql/odbc/odbc_engine.h"
 #include "tests/support/db_fixture.h"
 #include "tests/support/forwarding_engine.h"
 #include "tests/support/sandbox.h"

@@ -4,7 +4,7 @@
 
 #include "db/connection.h"
 #include "db/record_layer.h"
-#include "db/sqlite_engine.h"
+#include "sql/sqlite/sqlite_engine.h"
 #include "tests/db/db_test_util.h"
 #include "tests/db/engine_test_support.h"
 #include "tests/support/db_fixture.h"

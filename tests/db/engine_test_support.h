@@ -4,9 +4,9 @@
 // connections made from an ODBC string, and the files of the SQLite-based engines read past
 // the engine.
 
-#include "db/engine.h"
-#include "db/odbc_engine.h"
-#include "db/sqlite_collation.h"
+#include "sql/engine.h"
+#include "sql/odbc/odbc_engine.h"
+#include "sql/sqlite/sqlite_collation.h"
 #include "tests/db/db_test_util.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 
 #include "db/inventory_table.h"
 #include "db/record_layer.h"
-#include "db/sqlite_engine.h"
+#include "sql/sqlite/sqlite_engine.h"
 #include "tests/db/db_test_util.h"
 #include "tests/support/db_fixture.h"
 #include "tests/support/sandbox.h"

@@ -5,7 +5,7 @@
 // does alike with row sets and transactions is in engine_conformance_test.cpp; SQL Server's own
 // types and states are in sql_server_suite_test.cpp.
 
-#include "db/odbc_engine.h"
+#include "sql/odbc/odbc_engine.h"
 #include "tests/db/engine_test_support.h"
 
 #include <gtest/gtest.h>

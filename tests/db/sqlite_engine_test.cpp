@@ -1,5 +1,5 @@
-#include "db/sqlite_engine.h"
-#include "db/sqlite_errors.h"
+#include "sql/sqlite/sqlite_engine.h"
+#include "sql/sqlite/sqlite_errors.h"
 #include "tests/db/engine_test_support.h"
 #include "tests/db/sqlite_test_schema.h"
 

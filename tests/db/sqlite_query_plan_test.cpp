@@ -1,5 +1,5 @@
-#include "db/sqlite_collation.h"
-#include "db/sqlite_engine.h"
+#include "sql/sqlite/sqlite_collation.h"
+#include "sql/sqlite/sqlite_engine.h"
 #include "tests/db/db_test_util.h"
 #include "tests/db/sqlite_test_schema.h"
 

@@ -1,5 +1,5 @@
-#include "db/tsql_translator.h"
-#include "db/sqlite_errors.h"
+#include "sql/sqlite/tsql_translator.h"
+#include "sql/sqlite/sqlite_errors.h"
 #include "tests/db/db_test_util.h"
 #include "tests/db/sqlite_test_schema.h"
 

@@ -1,4 +1,4 @@
-#include "settings/currency.h"
+#include "sql/currency.h"
 
 #include <gtest/gtest.h>
 

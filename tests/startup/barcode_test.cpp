@@ -2,7 +2,7 @@
 // check digit, the root's case code and the pack's code typed again for the single are all
 // named before anything is written, and good codes save exactly as before.
 
-#include "db/sqlite_engine.h"
+#include "sql/sqlite/sqlite_engine.h"
 #include "startup/demo_store.h"
 #include "startup/entry_routine.h"
 #include "tests/support/keys.h"

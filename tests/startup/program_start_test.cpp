@@ -1,4 +1,4 @@
-#include "db/sqlite_engine.h"
+#include "sql/sqlite/sqlite_engine.h"
 #include "startup/demo_store.h"
 #include "startup/entry_routine.h"
 #include "tests/support/sandbox.h"

@@ -20,11 +20,11 @@
 // Usage: store_station <drive root> <program folder> <mode> <arguments...>
 
 #include "db/connection.h"
-#include "db/sqlite_engine.h"
 #include "platform/file_system.h"
 #include "platform/services.h"
 #include "settings/country_settings.h"
 #include "settings/ini_services.h"
+#include "sql/sqlite/sqlite_engine.h"
 #include "tests/support/forwarding_engine.h"
 #include "tests/support/memory_settings.h"
 #include "wizard/creation_log.h"

@@ -1,7 +1,7 @@
 #include "tests/support/db_fixture.h"
 
-#include "db/sqlite_engine.h"
 #include "db/store_builder.h"
+#include "sql/sqlite/sqlite_engine.h"
 
 namespace qv::test {
 

@@ -1,5 +1,5 @@
 #include "wizard/item_linker.h"
-#include "db/sqlite_engine.h"
+#include "sql/sqlite/sqlite_engine.h"
 #include "tests/support/forwarding_engine.h"
 #include "tests/wizard/wizard_world.h"
 #include "wizard/creation_log.h"

@@ -2,7 +2,7 @@
 // that another program holds, and one that fails under the save (read-only, full, killed).
 
 #include "db/connection.h"
-#include "db/sqlite_engine.h"
+#include "sql/sqlite/sqlite_engine.h"
 #include "tests/db/engine_test_support.h"
 #include "tests/support/fault_vfs.h"
 #include "tests/wizard/station_process.h"

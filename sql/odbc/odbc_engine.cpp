@@ -1,4 +1,4 @@
-#include "db/odbc_engine.h"
+#include "sql/odbc/odbc_engine.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/currency.h"
+#include "sql/currency.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "db/sqlite_collation.h"
+#include "sql/sqlite/sqlite_collation.h"
 
-#include "db/sqlite_types.h"
+#include "sql/sqlite/sqlite_types.h"
 
 #include <sqlite3.h>
 

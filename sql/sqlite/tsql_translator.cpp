@@ -1,8 +1,8 @@
-#include "db/tsql_translator.h"
+#include "sql/sqlite/tsql_translator.h"
 
-#include "db/sqlite_collation.h"
-#include "db/sqlite_errors.h"
-#include "db/sqlite_types.h"
+#include "sql/sqlite/sqlite_collation.h"
+#include "sql/sqlite/sqlite_errors.h"
+#include "sql/sqlite/sqlite_types.h"
 
 #include <sqlite3.h>
 

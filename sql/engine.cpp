@@ -1,4 +1,4 @@
-#include "db/engine.h"
+#include "sql/engine.h"
 
 #include <cmath>
 #include <limits>

@@ -1,6 +1,6 @@
-#include "db/sqlite_types.h"
+#include "sql/sqlite/sqlite_types.h"
 
-#include "db/sqlite_errors.h"
+#include "sql/sqlite/sqlite_errors.h"
 
 #include <sqlite3.h>
 
