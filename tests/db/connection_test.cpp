@@ -6,7 +6,7 @@
 #include "db/record_layer.h"
 #include "sql/sqlite/sqlite_engine.h"
 #include "tests/db/db_test_util.h"
-#include "tests/db/engine_test_support.h"
+#include "tests/sql/engine_test_support.h"
 #include "tests/support/db_fixture.h"
 #include "tests/support/sandbox.h"
 

@@ -5,7 +5,7 @@
 #include "db/inventory_table.h"
 #include "db/upc_table.h"
 #include "tests/db/db_test_util.h"
-#include "tests/db/sqlite_test_schema.h"
+#include "tests/sql/sqlite_test_schema.h"
 
 #include <gtest/gtest.h>
 #include <QStringList>

@@ -37,7 +37,7 @@
 #include "settings/run_values.h"
 #include "sql/odbc/odbc_engine.h"
 #include "sql/sqlite/sqlite_engine.h"
-#include "tests/db/engine_test_support.h"
+#include "tests/sql/engine_test_support.h"
 #include "tests/support/db_fixture.h"
 #include "tests/support/sandbox.h"
 

@@ -3,7 +3,7 @@
 
 #include "db/connection.h"
 #include "sql/sqlite/sqlite_engine.h"
-#include "tests/db/engine_test_support.h"
+#include "tests/sql/engine_test_support.h"
 #include "tests/support/fault_vfs.h"
 #include "tests/wizard/station_process.h"
 #include "tests/wizard/wizard_world.h"

@@ -8,7 +8,7 @@
 #include "sql/odbc/odbc_engine.h"
 #include "sql/sqlite/sqlite_engine.h"
 #include "sql/sqlite/sqlite_errors.h"
-#include "tests/db/engine_test_support.h"
+#include "tests/sql/engine_test_support.h"
 
 #include <gtest/gtest.h>
 #include <QDir>

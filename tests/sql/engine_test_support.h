@@ -7,7 +7,7 @@
 #include "sql/engine.h"
 #include "sql/odbc/odbc_engine.h"
 #include "sql/sqlite/sqlite_collation.h"
-#include "tests/db/db_test_util.h"
+#include "tests/support/qt_print.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

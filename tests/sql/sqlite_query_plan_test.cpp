@@ -1,7 +1,7 @@
 #include "sql/sqlite/sqlite_collation.h"
 #include "sql/sqlite/sqlite_engine.h"
-#include "tests/db/db_test_util.h"
-#include "tests/db/sqlite_test_schema.h"
+#include "tests/sql/sqlite_test_schema.h"
+#include "tests/support/qt_print.h"
 
 #include <gtest/gtest.h>
 #include <QHash>

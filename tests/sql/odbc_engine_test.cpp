@@ -6,7 +6,7 @@
 // types and states are in sql_server_suite_test.cpp.
 
 #include "sql/odbc/odbc_engine.h"
-#include "tests/db/engine_test_support.h"
+#include "tests/sql/engine_test_support.h"
 
 #include <gtest/gtest.h>
 #include <QDir>

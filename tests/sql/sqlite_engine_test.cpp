@@ -1,7 +1,7 @@
 #include "sql/sqlite/sqlite_engine.h"
 #include "sql/sqlite/sqlite_errors.h"
-#include "tests/db/engine_test_support.h"
-#include "tests/db/sqlite_test_schema.h"
+#include "tests/sql/engine_test_support.h"
+#include "tests/sql/sqlite_test_schema.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
