@@ -1,3 +1,6 @@
+// Currency: the exact four-decimal money type, its conversions from and to text and numbers
+// and its arithmetic.
+
 #include "sql/currency.h"
 
 #include <cmath>

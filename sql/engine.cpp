@@ -1,3 +1,6 @@
+// The values of the engine interface: a column value converted as the record layer reads it,
+// and when two values are equal.
+
 #include "sql/engine.h"
 
 #include <cmath>

@@ -1,5 +1,8 @@
 #pragma once
 
+// The engine interface the record layer talks to: Value, DbError, RowSet and Engine; each
+// engine (sql/sqlite/, sql/odbc/) implements it.
+
 #include "sql/currency.h"
 
 #include <QString>

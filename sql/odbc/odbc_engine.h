@@ -1,5 +1,7 @@
 #pragma once
 
+// The ODBC engine's public face: its settings, the connection string and the OdbcEngine class.
+
 #include "sql/engine.h"
 
 #include <QString>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The embedded engine's public face: the SqliteEngine class (its parts are in this folder).
+
 #include "sql/engine.h"
 
 #include <QString>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The embedded engine's error source, its error numbers and the DbError it builds from them.
+
 #include "sql/engine.h"
 
 #include <QString>

@@ -1,3 +1,7 @@
+// The column types of the embedded engine: declared types parsed, cells read and bound as
+// SQLite stores them, values presented for reading and converted for storing as the desktop
+// server converts them.
+
 #include "sql/sqlite/sqlite_types.h"
 
 #include "sql/sqlite/sqlite_errors.h"

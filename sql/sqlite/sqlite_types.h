@@ -1,5 +1,8 @@
 #pragma once
 
+// The embedded engine's column types and the conversions of values into and out of SQLite
+// (sqlite_types.cpp).
+
 #include "sql/engine.h"
 
 #include <QByteArray>

@@ -1,5 +1,8 @@
 #pragma once
 
+// The translator's public face: the accepted statements and their Translation
+// (tsql_translator.cpp and its tokenizer, parser and emitter).
+
 #include "sql/engine.h"
 
 #include <QString>
