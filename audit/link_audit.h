@@ -1,8 +1,8 @@
 #pragma once
 
-#include "db/engine.h"
 #include "platform/file_system.h"
-#include "settings/currency.h"
+#include "sql/currency.h"
+#include "sql/engine.h"
 
 #include <QJsonObject>
 #include <QString>

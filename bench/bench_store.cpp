@@ -1,8 +1,8 @@
 #include "bench/bench_store.h"
 
-#include "db/sqlite_collation.h"
-#include "db/sqlite_engine.h"
 #include "db/store_builder.h"
+#include "sql/sqlite/sqlite_collation.h"
+#include "sql/sqlite/sqlite_engine.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -8,8 +8,6 @@
 
 #include "bench/bench_store.h"
 #include "db/record_layer.h"
-#include "db/sqlite_collation.h"
-#include "db/sqlite_engine.h"
 #include "lookup/grid_control.h"
 #include "lookup/lookup_engine.h"
 #include "lookup/lookup_session.h"
@@ -17,6 +15,8 @@
 #include "platform/services.h"
 #include "settings/country_settings.h"
 #include "settings/run_values.h"
+#include "sql/sqlite/sqlite_collation.h"
+#include "sql/sqlite/sqlite_engine.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>

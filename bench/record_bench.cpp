@@ -16,9 +16,9 @@
 
 #include "bench/bench_store.h"
 #include "db/sql_text.h"
-#include "db/sqlite_collation.h"
-#include "db/sqlite_engine.h"
-#include "db/sqlite_types.h"
+#include "sql/sqlite/sqlite_collation.h"
+#include "sql/sqlite/sqlite_engine.h"
+#include "sql/sqlite/sqlite_types.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>

@@ -27,16 +27,23 @@ function(qv_library name)
     endif()
 endfunction()
 
-# qv_test_suite(<name> FOLDER <dir> LIBS <deps...>): one GoogleTest executable per test folder,
-# every *_test.cpp in it, registered with CTest test by test.
+# qv_test_suite(<name> FOLDER <dir> LIBS <deps...> [CORE_ONLY]): one GoogleTest executable per
+# test folder, every *_test.cpp in it, registered with CTest test by test. CORE_ONLY suites link
+# their LIBS and GoogleTest's own main instead of the shared test support (which brings the
+# record layer and a QApplication).
 function(qv_test_suite name)
-    cmake_parse_arguments(ARG "" "FOLDER" "LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "CORE_ONLY" "FOLDER" "LIBS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${ARG_FOLDER}/*_test.cpp)
     if(NOT sources)
         return()
     endif()
     add_executable(${name} ${sources})
-    target_link_libraries(${name} PRIVATE quorvane_testsupport ${ARG_LIBS})
+    if(ARG_CORE_ONLY)
+        target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    else()
+        target_link_libraries(${name} PRIVATE quorvane_testsupport ${ARG_LIBS})
+    endif()
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_FUNCTION_TIMEOUT=20000"

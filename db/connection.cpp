@@ -2,11 +2,11 @@
 // and its database, opening and creating tables, and plain statements.
 
 #include "db/connection.h"
-#include "db/odbc_engine.h"
 #include "db/record_layer.h"
 #include "db/server_clock.h"
 #include "db/sql_text.h"
 #include "settings/ini_services.h"
+#include "sql/odbc/odbc_engine.h"
 
 #include <QDateTime>
 

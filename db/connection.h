@@ -1,7 +1,7 @@
 #pragma once
 
-#include "db/engine.h"
 #include "platform/services.h"
+#include "sql/engine.h"
 
 #include <QString>
 #include <functional>

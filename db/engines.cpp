@@ -1,6 +1,6 @@
 #include "db/connection.h"
-#include "db/odbc_engine.h"
-#include "db/sqlite_engine.h"
+#include "sql/odbc/odbc_engine.h"
+#include "sql/sqlite/sqlite_engine.h"
 
 namespace qv::db {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "db/engine.h"
 #include "db/fixed_text.h"
 #include "db/record_fields.h"
-#include "settings/currency.h"
+#include "sql/currency.h"
+#include "sql/engine.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "db/engine.h"
 #include "db/fixed_text.h"
-#include "settings/currency.h"
+#include "sql/currency.h"
+#include "sql/engine.h"
 
 #include <QString>
 #include <array>

@@ -2,12 +2,12 @@
 
 #include "db/common_table.h"
 #include "db/connection.h"
-#include "db/engine.h"
 #include "db/inventory_table.h"
 #include "db/record_fields.h"
 #include "db/upc_table.h"
 #include "platform/services.h"
 #include "settings/run_values.h"
+#include "sql/engine.h"
 
 #include <QObject>
 #include <QString>

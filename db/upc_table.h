@@ -1,8 +1,8 @@
 #pragma once
 
-#include "db/engine.h"
 #include "db/fixed_text.h"
 #include "db/record_fields.h"
+#include "sql/engine.h"
 
 #include <QString>
 #include <cstdint>

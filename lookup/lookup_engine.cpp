@@ -2,10 +2,10 @@
 
 #include "db/record_layer.h"
 #include "db/sql_text.h"
-#include "db/sqlite_collation.h"
 #include "lookup/sl_code.h"
 #include "settings/text_helpers.h"
 #include "settings/vb_text.h"
+#include "sql/sqlite/sqlite_collation.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/services.h"
-#include "settings/currency.h"
 #include "settings/run_values.h"
+#include "sql/currency.h"
 
 #include <QString>
 #include <array>

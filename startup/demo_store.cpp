@@ -1,9 +1,9 @@
 #include "startup/demo_store.h"
 
-#include "db/sqlite_engine.h"
 #include "db/store_builder.h"
 #include "settings/ini_services.h"
 #include "settings/run_values.h"
+#include "sql/sqlite/sqlite_engine.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,7 +5,7 @@
 
 #include "audit/link_audit.h"
 #include "startup/audit_command.h"
-#include "tests/db/engine_test_support.h"
+#include "tests/sql/engine_test_support.h"
 #include "tests/support/data_files.h"
 #include "tests/support/db_fixture.h"
 #include "tests/support/record_text.h"

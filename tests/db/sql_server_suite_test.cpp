@@ -31,13 +31,13 @@
 //   themselves are known to pass without a server at hand. The switch wins over
 //   QUORVANE_SQLSERVER; the SqlServerSuite tests still need the server.
 
-#include "db/odbc_engine.h"
 #include "db/record_layer.h"
-#include "db/sqlite_engine.h"
 #include "db/store_builder.h"
 #include "settings/ini_services.h"
 #include "settings/run_values.h"
-#include "tests/db/engine_test_support.h"
+#include "sql/odbc/odbc_engine.h"
+#include "sql/sqlite/sqlite_engine.h"
+#include "tests/sql/engine_test_support.h"
 #include "tests/support/data_files.h"
 #include "tests/support/db_fixture.h"
 #include "tests/support/record_steps.h"

@@ -1,12 +1,12 @@
 // The start of the program: the command line, the search settings, the entry routine's ways to
 // an end, and the whole program on the demo store.
 
-#include "db/sqlite_engine.h"
+#include "sql/sqlite/sqlite_engine.h"
 #include "startup/command_line.h"
 #include "startup/demo_store.h"
 #include "startup/entry_routine.h"
 #include "startup/search_settings.h"
-#include "tests/db/engine_test_support.h"
+#include "tests/sql/engine_test_support.h"
 #include "tests/support/data_files.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/sandbox.h"

@@ -1,6 +1,6 @@
 #include "tests/support/db_fixture.h"
 
-#include "db/sqlite_engine.h"
+#include "sql/sqlite/sqlite_engine.h"
 #include "db/store_builder.h"
 #include "tests/support/record_text.h"
 

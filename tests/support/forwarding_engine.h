@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/engine.h"
+#include "sql/engine.h"
 
 #include <memory>
 #include <utility>

@@ -2,7 +2,7 @@
 // under the save (read-only, full, the program killed half-way). The save that meets another
 // station's number or code, and a store another program holds, are main_form.steps scenarios.
 
-#include "tests/db/engine_test_support.h"
+#include "tests/sql/engine_test_support.h"
 #include "tests/support/fault_vfs.h"
 #include "tests/wizard/wizard_world.h"
 #include "wizard/creation_log.h"

@@ -2,7 +2,7 @@
 // units, quantity and UPC dialogs, the linker that makes the items, S/L codes and units.
 
 #include "db/connection.h"
-#include "db/sqlite_engine.h"
+#include "sql/sqlite/sqlite_engine.h"
 #include "lookup/sl_code.h"
 #include "tests/support/data_files.h"
 #include "tests/support/form_state.h"

@@ -1,4 +1,7 @@
-#include "settings/currency.h"
+// Currency: the exact four-decimal money type, its conversions from and to text and numbers
+// and its arithmetic.
+
+#include "sql/currency.h"
 
 #include <cmath>
 #include <limits>

@@ -5,10 +5,10 @@
 // against SQL Server (on a scratch table of its own, dropped afterwards). Where the engines
 // differ by design, the case says how.
 
-#include "db/odbc_engine.h"
-#include "db/sqlite_engine.h"
-#include "db/sqlite_errors.h"
-#include "tests/db/engine_test_support.h"
+#include "sql/odbc/odbc_engine.h"
+#include "sql/sqlite/sqlite_engine.h"
+#include "sql/sqlite/sqlite_errors.h"
+#include "tests/sql/engine_test_support.h"
 
 #include <gtest/gtest.h>
 #include <QDir>

@@ -1,6 +1,9 @@
 #pragma once
 
-#include "settings/currency.h"
+// The engine interface the record layer talks to: Value, DbError, RowSet and Engine; each
+// engine (sql/sqlite/, sql/odbc/) implements it.
+
+#include "sql/currency.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "db/engine.h"
+// The embedded engine's error source, its error numbers and the DbError it builds from them.
+
+#include "sql/engine.h"
 
 #include <QString>
 

@@ -5,8 +5,8 @@
 // does alike with row sets and transactions is in engine_conformance_test.cpp; SQL Server's own
 // types and states are in sql_server_suite_test.cpp.
 
-#include "db/odbc_engine.h"
-#include "tests/db/engine_test_support.h"
+#include "sql/odbc/odbc_engine.h"
+#include "tests/sql/engine_test_support.h"
 #include "tests/support/data_files.h"
 
 #include <gtest/gtest.h>
@@ -78,7 +78,7 @@ TEST_F(OdbcSqliteTest, AMissingOrUnnamedDriverFailsWithAClearMessage) {
 
 // Braces are not escapes to the driver; non-ASCII and long text go and come back whole.
 TEST_F(OdbcSqliteTest, EveryStepOfTheScriptGivesItsGoldenResult) {
-    test::ExpectGolden("db/odbc_engine.txt", RunEngineScript(*engine_, "db/odbc_engine.script"));
+    test::ExpectGolden("sql/odbc_engine.txt", RunEngineScript(*engine_, "sql/odbc_engine.script"));
 }
 
 TEST_F(OdbcSqliteTest, LongTextIsReadWhole) {
@@ -115,7 +115,7 @@ TEST_F(OdbcSqliteTest, ALockHeldElsewhereIsBusyAndAFileThatIsNoDatabaseIsDamaged
 
 // SQL Server's numbers and states, and SQLite's result codes told apart by the source.
 TEST(OdbcErrorKind, EachServerNumberOrStateHasItsKind) {
-    for (const test::Case& c : test::Cases("db/odbc_error_kinds.cases")) {
+    for (const test::Case& c : test::Cases("sql/odbc_error_kinds.cases")) {
         EXPECT_EQ(static_cast<int>(
                       OdbcErrorKind(c.text(0), static_cast<int>(c.num(1)), c.text(2), QString())),
                   c.num(3))
@@ -132,7 +132,7 @@ const QString kCharset = QStringLiteral(";ClientCharset=UTF-8");
 #endif
 
 TEST(OdbcConnectionString, EachDriverAndServerFormGetsItsString) {
-    for (const test::Case& c : test::Cases("db/odbc_connection_strings.cases")) {
+    for (const test::Case& c : test::Cases("sql/odbc_connection_strings.cases")) {
         const ConnectParams params{c.text(0), c.text(1), c.text(2), c.text(3)};
         EXPECT_EQ(S(OdbcConnectionString(params, c.text(4), c.text(5), c.flag(6))),
                   S(c.text(7).replace(u'+', kCharset)))
@@ -156,7 +156,7 @@ TEST(OdbcConnectionString, EachDriverAndServerFormGetsItsString) {
 }
 
 TEST(OdbcUpdatableTable, SingleTableSelectsNameTheirTableAndOtherShapesAreReadOnly) {
-    for (const test::Case& c : test::Cases("db/odbc_updatable.cases")) {
+    for (const test::Case& c : test::Cases("sql/odbc_updatable.cases")) {
         EXPECT_EQ(OdbcUpdatableTable(c.text(0)), c.opt(1)) << c.where();
     }
 }

@@ -1,6 +1,9 @@
 #pragma once
 
-#include "db/engine.h"
+// The embedded engine's column types and the conversions of values into and out of SQLite
+// (sqlite_types.cpp).
+
+#include "sql/engine.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,9 @@
 #pragma once
 
-#include "db/engine.h"
+// The translator's public face: the accepted statements and their Translation
+// (tsql_translator.cpp and its tokenizer, parser and emitter).
+
+#include "sql/engine.h"
 
 #include <QString>
 #include <QStringList>

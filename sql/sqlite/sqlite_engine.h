@@ -1,6 +1,8 @@
 #pragma once
 
-#include "db/engine.h"
+// The embedded engine's public face: the SqliteEngine class (its parts are in this folder).
+
+#include "sql/engine.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,12 +18,12 @@ class SqliteConnection;
 
 // The embedded database engine: no server, one SQLite file per database in one folder
 // (database NAME is the file "NAME.sqlite"), answering the statements of the desktop server's
-// dialect that the record layer sends (see db/tsql_translator.h) as that server does under its
-// default case-insensitive collation: text compares without regard to case and trailing
-// blanks, CHAR values read back blank-padded to their width, DECIMAL values exactly.
+// dialect that the record layer sends (see sql/sqlite/tsql_translator.h) as that server does
+// under its default case-insensitive collation: text compares without regard to case and
+// trailing blanks, CHAR values read back blank-padded to their width, DECIMAL values exactly.
 //
 // Errors carry a number (the desktop server's number where it has one, see
-// db/sqlite_errors.h), a description and the source "Quorvane SQLite". Statements are
+// sql/sqlite/sqlite_errors.h), a description and the source "Quorvane SQLite". Statements are
 // translated once and prepared once per text shape (literal values become parameters): both
 // are kept in small most-recently-used caches.
 //

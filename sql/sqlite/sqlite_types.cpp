@@ -1,6 +1,10 @@
-#include "db/sqlite_types.h"
+// The column types of the embedded engine: declared types parsed, cells read and bound as
+// SQLite stores them, values presented for reading and converted for storing as the desktop
+// server converts them.
 
-#include "db/sqlite_errors.h"
+#include "sql/sqlite/sqlite_types.h"
+
+#include "sql/sqlite/sqlite_errors.h"
 
 #include <sqlite3.h>
 

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "db/engine.h"
+// The ODBC engine's public face: its settings, the connection string and the OdbcEngine class.
+
+#include "sql/engine.h"
 
 #include <QString>
 #include <memory>

@@ -1,6 +1,9 @@
-#include "db/sqlite_collation.h"
+// The collation every CHAR column of the embedded engine is declared with, and the SQL function
+// qv_store that converts a computed value for its column; both registered on each connection.
 
-#include "db/sqlite_types.h"
+#include "sql/sqlite/sqlite_collation.h"
+
+#include "sql/sqlite/sqlite_types.h"
 
 #include <sqlite3.h>
 

@@ -4,11 +4,11 @@
 // connections made from an ODBC string, and the files of the SQLite-based engines read past
 // the engine.
 
-#include "db/engine.h"
-#include "db/odbc_engine.h"
-#include "db/sqlite_collation.h"
-#include "tests/db/db_test_util.h"
+#include "sql/engine.h"
+#include "sql/odbc/odbc_engine.h"
+#include "sql/sqlite/sqlite_collation.h"
 #include "tests/support/data_files.h"
+#include "tests/support/qt_print.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

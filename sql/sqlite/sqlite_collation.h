@@ -1,5 +1,8 @@
 #pragma once
 
+// The embedded engine's collation and the SQL function it registers on each connection
+// (sqlite_collation.cpp).
+
 struct sqlite3;
 
 namespace qv::db {

@@ -1,4 +1,7 @@
-#include "db/engine.h"
+// The values of the engine interface: a column value converted as the record layer reads it,
+// and when two values are equal.
+
+#include "sql/engine.h"
 
 #include <cmath>
 #include <limits>

@@ -1,5 +1,7 @@
 #pragma once
 
+// Currency, the database's exact four-decimal money type (currency.cpp).
+
 #include <QString>
 #include <QStringView>
 #include <compare>
