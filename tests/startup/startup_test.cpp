@@ -30,9 +30,10 @@ private:
     bool other_;
 };
 
+const char* const kEnds[] = {"AlreadyRunning", "NoDataPath", "NoDatabase", "NoDataTables",
+                             "MainFormClosed"};
+
 TEST(EntryRoutine, EachStartEndsRunsItsStepsAndLeavesTheValuesOfTheGoldenText) {
-    const char* const ends[] = {"AlreadyRunning", "NoDataPath", "NoDatabase", "NoDataTables",
-                                "MainFormClosed"};
     QString out;
     for (const test::Case& c : test::Cases("startup/entry.cases")) {
         test::Sandbox sb;
@@ -70,7 +71,7 @@ TEST(EntryRoutine, EachStartEndsRunsItsStepsAndLeavesTheValuesOfTheGoldenText) {
         const StartEnd end = RunEntryRoutine(session, guard, c.text(0), steps);
         const RunValues& v = session.values;
         out += QStringLiteral("--- \"%1\"\n%2 | calls %3 | activations %4\n")
-                   .arg(c.text(0), QString::fromLatin1(ends[static_cast<int>(end)]),
+                   .arg(c.text(0), QString::fromLatin1(kEnds[static_cast<int>(end)]),
                         calls.join(u','), QString::number(guard.activations));
         out +=
             QStringLiteral(
@@ -128,12 +129,6 @@ TEST(CommandLine, ArgumentsAreJoinedAfterTheProgramName) {
     EXPECT_EQ(CommandLineText({"quorvane"}), QString());
 }
 
-class NoOtherCopy final : public InstanceGuard {
-public:
-    bool anotherInstanceRunning() override { return false; }
-    void activateOther() override {}
-};
-
 // The rows a statement reads, one a line: the columns that are not blank or zero, and each
 // row's record number (column `number`) added to `numbers`.
 QString DemoRows(db::Engine& engine, const QString& select, QStringList* numbers = nullptr) {
@@ -157,8 +152,6 @@ QString DemoRows(db::Engine& engine, const QString& select, QStringList* numbers
 // The whole program on the demo store, once for each line of demo_runs.cases: start-up with
 // the real steps, the dialogs typed or clicked by their step tables, and what the run left.
 TEST(ProgramStart, EachDemoRunLeavesTheRowsOfTheGoldenText) {
-    const char* const ends[] = {"AlreadyRunning", "NoDataPath", "NoDatabase", "NoDataTables",
-                                "MainFormClosed"};
     QString out;
     for (const test::Case& c : test::Cases("startup/demo_runs.cases")) {
         SCOPED_TRACE(c.where());
@@ -175,7 +168,7 @@ TEST(ProgramStart, EachDemoRunLeavesTheRowsOfTheGoldenText) {
             driver.on(dialog.section(u'=', 0, 0), test::StepsOn(dialog.section(u'=', 1)));
         }
         Session session(sb.services);
-        NoOtherCopy guard;
+        FakeGuard guard(false);
         const StartEnd end =
             RunEntryRoutine(session, guard, QStringLiteral("UID=%1 /USERID=DEMO").arg(c.text(1)),
                             ProgramStartSteps());
@@ -183,7 +176,7 @@ TEST(ProgramStart, EachDemoRunLeavesTheRowsOfTheGoldenText) {
         EXPECT_TRUE(sb.boxes.allAnswered());
         // The country settings come from the Common row (country 1) and "Country.set".
         out += QStringLiteral("=== %1\n%2 | tax %3 | deposits %4\n")
-                   .arg(c.text(0), ends[static_cast<int>(end)], session.country.TaxLabel,
+                   .arg(c.text(0), kEnds[static_cast<int>(end)], session.country.TaxLabel,
                         session.values.DepositDeptCode) +
                sb.boxes.transcript();
         // Read through a connection of its own: the linked items and the start item, their
