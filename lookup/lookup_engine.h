@@ -58,6 +58,9 @@ QString LikeContainsText(const QString& typed);
 //
 // Messages go through the context's message boxes, with an OK button; those without a title
 // of their own carry the product name.
+//
+// Implemented in three parts: lookup_engine.cpp (sort orders, reads, paging and page size),
+// lookup_grid.cpp (the column set, the grid and its rows) and lookup_search.cpp (searches).
 class LookupEngine {
 public:
     explicit LookupEngine(LookupContext context);
@@ -142,6 +145,9 @@ private:
     std::optional<Entry> first();
     std::optional<Entry> step(const Entry& from, bool forward);
 
+    // In UPC mode positions on the typed code; otherwise on the text in the stored form of the
+    // sort column, which it returns (empty in UPC mode). Holds the busy flag while it reads.
+    QString positionOnTyped(const QString& text);
     void positionOn(const QString& converted);
     void positionOnUpc(const QString& text);
     void fillPageFrom(const Entry& entry);

@@ -46,6 +46,10 @@ namespace qv {
 // steps (ShowMainForm calls it before showing the form). When something ends the program
 // (Esc Exit, Esc Cancel in the units dialog, a refused root) the form closes and
 // EndRequested() turns true.
+//
+// Implemented in three parts: frm_main.cpp (construction, load, keys and field prompts),
+// frm_main_items.cpp (the items shown, picked and their deposit) and frm_main_save.cpp (make,
+// save, exit and the UPC checks).
 class FrmMain : public QDialog {
     Q_OBJECT
 public:
