@@ -12,7 +12,7 @@ cmake --build "$dir" -j"$(nproc)" >/dev/null
 find "$dir" -name '*.gcda' -delete
 (cd "$dir" && QT_QPA_PLATFORM=offscreen ctest -j"$(nproc)" --timeout 300 >"ctest.log") ||
     { tail -20 "$dir/ctest.log"; exit 1; }
-folders=(platform settings db datapath lookup wizard startup audit)
+folders=(platform settings sql db datapath lookup wizard startup audit)
 filters=()
 for f in "${folders[@]}"; do filters+=(--filter "$f/"); done
 gcovr -r . "$dir" "${filters[@]}" --exclude-throw-branches --exclude-unreachable-branches \
