@@ -62,7 +62,9 @@ CodeKey keyOf(QStringView code) {
     return {0, codeKey(code)};
 }
 
-// One inventory row, as much of it as the audit looks at. Texts as read (CHAR padding kept).
+// One inventory row, as much of it as the audit looks at. The S/L code as read (CHAR padding
+// kept); the other texts without trailing blanks, which no comparison counts: a blank one
+// (most links and flags) then holds no memory, and a million rows are held at once.
 struct ItemRow {
     QString sl;
     CodeKey slKey;
@@ -134,10 +136,10 @@ std::optional<std::vector<ItemRow>> readItems(db::Engine& engine, const QString&
         r.recordNum = toInt32(row.value(0));
         r.sl = row.value(1).toText();
         r.slKey = keyOf(r.sl);
-        r.itemId = row.value(2).toText();
-        r.linkBreakPack = row.value(3).toText();
-        r.linkItem = row.value(4).toText();
-        r.link.flgQZV = row.value(5).toText();
+        r.itemId = db::RTrim(row.value(2).toText());
+        r.linkBreakPack = db::RTrim(row.value(3).toText());
+        r.linkItem = db::RTrim(row.value(4).toText());
+        r.link.flgQZV = db::RTrim(row.value(5).toText());
         const QString flag = r.link.flgQZV.trimmed();
         r.flag = flag.isEmpty() ? QChar(u' ') : flag.at(0).toUpper();
         r.link.qzv1 = toInt32(row.value(6));
