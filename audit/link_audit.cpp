@@ -62,7 +62,9 @@ CodeKey keyOf(QStringView code) {
     return {0, codeKey(code)};
 }
 
-// One inventory row, as much of it as the audit looks at. Texts as read (CHAR padding kept).
+// One inventory row, as much of it as the audit looks at. The S/L code as read (CHAR padding
+// kept); the other texts without trailing blanks, which no comparison counts: a blank one
+// (most links and flags) then holds no memory, and a million rows are held at once.
 struct ItemRow {
     QString sl;
     CodeKey slKey;
@@ -105,20 +107,20 @@ QString selectColumns(const db::ColumnDef (&columns)[N], std::initializer_list<i
            table;
 }
 
-// Every row of one statement, each made by rowOf from the row set's current row.
+// Every row of one statement, each made by rowOf from the row as it is read: the rows of a
+// large store are never held by the engine as well.
 template <class Row, class RowOf>
 std::optional<std::vector<Row>> readAll(db::Engine& engine, const QString& select,
                                         db::DbError& error, RowOf rowOf) {
-    const std::unique_ptr<db::RowSet> rs = engine.openRowSet(select, error);
-    if (!rs) {
-        return std::nullopt;
-    }
     std::vector<Row> rows;
-    rows.reserve(static_cast<std::size_t>(std::max(rs->recordCount(), 0)));
-    for (; !rs->eof(); rs->moveNext()) {
-        rows.push_back(rowOf(*rs));
-    }
-    return rows;
+    const bool read = engine.forEachRow(
+        select,
+        [&](const db::RowView& row) {
+            rows.push_back(rowOf(row));
+            return true;
+        },
+        error);
+    return read ? std::optional(std::move(rows)) : std::nullopt;
 }
 
 std::optional<std::vector<ItemRow>> readItems(db::Engine& engine, const QString& table,
@@ -129,23 +131,23 @@ std::optional<std::vector<ItemRow>> readItems(db::Engine& engine, const QString&
                        inv::colLinkItem, inv::colFlgQZV, inv::colQZV1, inv::colQZV2,
                        inv::colQTYINPACK, inv::colQtyOnHand, inv::colAvgCost, inv::colCost},
                       table);
-    return readAll<ItemRow>(engine, select, error, [](const db::RowSet& rs) {
+    return readAll<ItemRow>(engine, select, error, [](const db::RowView& row) {
         ItemRow r;
-        r.recordNum = toInt32(rs.value(0));
-        r.sl = rs.value(1).toText();
+        r.recordNum = toInt32(row.value(0));
+        r.sl = row.value(1).toText();
         r.slKey = keyOf(r.sl);
-        r.itemId = rs.value(2).toText();
-        r.linkBreakPack = rs.value(3).toText();
-        r.linkItem = rs.value(4).toText();
-        r.link.flgQZV = rs.value(5).toText();
+        r.itemId = db::RTrim(row.value(2).toText());
+        r.linkBreakPack = db::RTrim(row.value(3).toText());
+        r.linkItem = db::RTrim(row.value(4).toText());
+        r.link.flgQZV = db::RTrim(row.value(5).toText());
         const QString flag = r.link.flgQZV.trimmed();
         r.flag = flag.isEmpty() ? QChar(u' ') : flag.at(0).toUpper();
-        r.link.qzv1 = toInt32(rs.value(6));
-        r.link.qzv2 = toInt32(rs.value(7));
-        r.qtyInPack = toInt32(rs.value(8));
-        r.qtyOnHand = rs.value(9).toCurrency();
-        r.link.avgCost = rs.value(10).toCurrency();
-        r.link.cost = rs.value(11).toCurrency();
+        r.link.qzv1 = toInt32(row.value(6));
+        r.link.qzv2 = toInt32(row.value(7));
+        r.qtyInPack = toInt32(row.value(8));
+        r.qtyOnHand = row.value(9).toCurrency();
+        r.link.avgCost = row.value(10).toCurrency();
+        r.link.cost = row.value(11).toCurrency();
         return r;
     });
 }
@@ -155,10 +157,10 @@ std::optional<std::vector<UpcRow>> readUpcs(db::Engine& engine, const QString& t
     namespace upc = db::upc;
     const QString select =
         selectColumns(upc::kColumns, {upc::colSL, upc::colUPC, upc::colInvUID}, table);
-    return readAll<UpcRow>(engine, select, error, [](const db::RowSet& rs) {
-        QString sl = rs.value(0).toText();
+    return readAll<UpcRow>(engine, select, error, [](const db::RowView& row) {
+        QString sl = row.value(0).toText();
         const CodeKey key = keyOf(sl);
-        return UpcRow{std::move(sl), key, rs.value(1).toText(), toInt32(rs.value(2))};
+        return UpcRow{std::move(sl), key, row.value(1).toText(), toInt32(row.value(2))};
     });
 }
 

@@ -92,7 +92,7 @@ struct Finding {
 
 // The link and cost columns of an inventory row that the repair may write.
 struct LinkFields {
-    QString flgQZV;
+    QString flgQZV;  // without trailing blanks
     std::int32_t qzv1 = 0;
     std::int32_t qzv2 = 0;
     Currency avgCost;

@@ -1,15 +1,17 @@
 #pragma once
 
-// The engine interface the record layer talks to: Value, DbError, RowSet and Engine; each
-// engine (sql/sqlite/, sql/odbc/) implements it.
+// The engine interface the record layer talks to: Value, DbError, RowSet, RowView and Engine;
+// each engine (sql/sqlite/, sql/odbc/) implements it.
 
 #include "sql/currency.h"
 
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace qv::db {
 
@@ -98,6 +100,27 @@ public:
     virtual bool deleteCurrent(DbError& error) = 0;
 };
 
+// One row of a streaming read (Engine::forEachRow), valid only while the call it is handed to
+// runs: its names and values as a row set's current row shows them.
+class RowView {
+public:
+    RowView(const QStringList& names, const std::vector<Value>& values)
+        : names_(names), values_(values) {}
+
+    int fieldCount() const { return static_cast<int>(names_.size()); }
+    QString fieldName(int ordinal) const { return valid(ordinal) ? names_[ordinal] : QString(); }
+    // Null beyond the row's fields, as a row set gives.
+    const Value& value(int ordinal) const {
+        static const Value null;
+        return valid(ordinal) ? values_[static_cast<std::size_t>(ordinal)] : null;
+    }
+
+private:
+    bool valid(int ordinal) const { return ordinal >= 0 && ordinal < fieldCount(); }
+    const QStringList& names_;
+    const std::vector<Value>& values_;
+};
+
 // A database server as the record layer uses it: one connection, statements, row sets and
 // the server's catalogue.
 class Engine {
@@ -112,6 +135,14 @@ public:
     virtual std::optional<std::int64_t> execute(const QString& sql, DbError& error) = 0;
     // nullptr with the error filled in when the statement fails.
     virtual std::unique_ptr<RowSet> openRowSet(const QString& select, DbError& error) = 0;
+    // A forward-only read for statements whose rows are too many to hold: each row is handed
+    // to onRow as it is read, shown as openRowSet's row set shows it, and onRow returns false
+    // to stop there. True when the rows ran out or onRow stopped; false with the error filled
+    // in as openRowSet fills it, also when the statement fails after some rows were handed
+    // over. onRow must not use the engine: the read holds the connection until it returns (a
+    // server connection serves one result at a time).
+    virtual bool forEachRow(const QString& select, const std::function<bool(const RowView&)>& onRow,
+                            DbError& error) = 0;
 
     // 1 when the server runs and answers with these credentials.
     virtual int serverStatus(const ConnectParams& params) = 0;

@@ -64,27 +64,62 @@ std::optional<std::int64_t> OdbcEngine::execute(const QString& sql, DbError& err
     return st.rowsAffected(error);
 }
 
-std::unique_ptr<RowSet> OdbcEngine::openRowSet(const QString& select, DbError& error) {
-    if (!connection_ || !connection_->connected()) {
+namespace {
+
+// Runs a statement for its rows on the engine's connection: false with the error filled in
+// when it fails; `rows` false when it gives no result with columns.
+bool RunForRows(const std::shared_ptr<OdbcConnection>& connection, const QString& select,
+                Statement& st, bool& rows, DbError& error) {
+    if (!connection || !connection->connected()) {
         error = ClosedError();
-        return nullptr;
+        return false;
     }
-    Statement st;
     std::vector<Param> none;
-    if (!st.allocate(*connection_, error) || !st.execute(select, none, error)) {
+    if (!st.allocate(*connection, error) || !st.execute(select, none, error)) {
+        return false;
+    }
+    rows = st.toResultWithColumns(error);
+    return !error.isSet();
+}
+
+}  // namespace
+
+std::unique_ptr<RowSet> OdbcEngine::openRowSet(const QString& select, DbError& error) {
+    Statement st;
+    bool hasRows = false;
+    if (!RunForRows(connection_, select, st, hasRows, error)) {
         return nullptr;
     }
     std::vector<Column> columns;
     std::vector<std::vector<Value>> rows;
-    if (!st.toResultWithColumns(error)) {
-        if (error.isSet()) {
-            return nullptr;
-        }
-    } else if (!FetchAll(st.get(), columns, rows, error)) {
+    if (hasRows && !FetchAll(st.get(), columns, rows, error)) {
         return nullptr;
     }
     return std::make_unique<OdbcRowSet>(connection_, OdbcUpdatableTable(select), std::move(columns),
                                         std::move(rows));
+}
+
+bool OdbcEngine::forEachRow(const QString& select, const std::function<bool(const RowView&)>& onRow,
+                            DbError& error) {
+    Statement st;
+    bool hasRows = false;
+    if (!RunForRows(connection_, select, st, hasRows, error)) {
+        return false;
+    }
+    if (!hasRows) {
+        return true;
+    }
+    std::vector<Column> columns;
+    if (!DescribeColumns(st.get(), columns, error)) {
+        return false;
+    }
+    QStringList names;
+    for (const Column& c : columns) {
+        names << c.name;
+    }
+    return FetchRows(
+        st.get(), columns,
+        [&](const std::vector<Value>& row) { return onRow(RowView(names, row)); }, error);
 }
 
 int OdbcEngine::serverStatus(const ConnectParams& params) {

@@ -55,7 +55,8 @@ class OdbcConnection;
 
 // SQL Server (or any ODBC data source) through the ODBC C API. Statements are sent exactly as
 // given. Row sets fetch every row when opened and hold no statement open, so one connection
-// serves everything, as ADO's client cursor does.
+// serves everything, as ADO's client cursor does; only forEachRow keeps its statement open, and
+// only while it runs.
 //
 // Errors: number = the driver's native error (the server's message number); description =
 // the message without the driver's "[vendor][component]" prefix, followed by its SQLSTATE in
@@ -95,6 +96,9 @@ public:
 
     std::optional<std::int64_t> execute(const QString& sql, DbError& error) override;
     std::unique_ptr<RowSet> openRowSet(const QString& select, DbError& error) override;
+    // Fetches row by row (SQLFetch) and converts each as the row sets do.
+    bool forEachRow(const QString& select, const std::function<bool(const RowView&)>& onRow,
+                    DbError& error) override;
 
     int serverStatus(const ConnectParams& params) override;
     std::optional<QStringList> databases(const ConnectParams& params, DbError& error) override;

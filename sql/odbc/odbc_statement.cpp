@@ -1,5 +1,5 @@
 // Statements of the ODBC engine: values bound as parameters, a statement run and its results
-// and counts read, columns described, and every row fetched as values (decimals exactly).
+// and counts read, columns described, and rows fetched as values (decimals exactly).
 
 #include "sql/odbc/odbc_statement.h"
 
@@ -290,10 +290,9 @@ std::optional<Value> GetValue(SQLHSTMT stmt, SQLUSMALLINT ordinal, const Column&
 
 }  // namespace
 
-bool FetchAll(SQLHSTMT stmt, std::vector<Column>& columns, std::vector<std::vector<Value>>& rows,
-              DbError& error) {
+bool DescribeColumns(SQLHSTMT stmt, std::vector<Column>& columns, DbError& error) {
     SQLSMALLINT count = 0;
-    SQLRETURN rc = SQLNumResultCols(stmt, &count);
+    const SQLRETURN rc = SQLNumResultCols(stmt, &count);
     if (!SQL_SUCCEEDED(rc)) {
         error = Diagnose(SQL_HANDLE_STMT, stmt, rc);
         return false;
@@ -305,8 +304,15 @@ bool FetchAll(SQLHSTMT stmt, std::vector<Column>& columns, std::vector<std::vect
             return false;
         }
     }
+    return true;
+}
+
+bool FetchRows(SQLHSTMT stmt, const std::vector<Column>& columns,
+               const std::function<bool(const std::vector<Value>&)>& onRow, DbError& error) {
+    std::vector<Value> row;
+    row.reserve(columns.size());
     for (;;) {
-        rc = SQLFetch(stmt);
+        const SQLRETURN rc = SQLFetch(stmt);
         if (rc == SQL_NO_DATA) {
             return true;
         }
@@ -314,8 +320,7 @@ bool FetchAll(SQLHSTMT stmt, std::vector<Column>& columns, std::vector<std::vect
             error = Diagnose(SQL_HANDLE_STMT, stmt, rc);
             return false;
         }
-        std::vector<Value> row;
-        row.reserve(columns.size());
+        row.clear();
         for (std::size_t i = 0; i < columns.size(); ++i) {
             std::optional<Value> v =
                 GetValue(stmt, static_cast<SQLUSMALLINT>(i + 1), columns[i], error);
@@ -324,8 +329,21 @@ bool FetchAll(SQLHSTMT stmt, std::vector<Column>& columns, std::vector<std::vect
             }
             row.push_back(std::move(*v));
         }
-        rows.push_back(std::move(row));
+        if (!onRow(row)) {
+            return true;
+        }
     }
+}
+
+bool FetchAll(SQLHSTMT stmt, std::vector<Column>& columns, std::vector<std::vector<Value>>& rows,
+              DbError& error) {
+    return DescribeColumns(stmt, columns, error) && FetchRows(
+                                                        stmt, columns,
+                                                        [&rows](const std::vector<Value>& row) {
+                                                            rows.push_back(row);
+                                                            return true;
+                                                        },
+                                                        error);
 }
 
 std::optional<QStringList> QueryNames(const OdbcConnection& connection, const QString& sql,

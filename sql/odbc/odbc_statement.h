@@ -7,6 +7,7 @@
 
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -60,6 +61,14 @@ struct Column {
     // text form of the rest is not one it reads back reliably.
     bool comparable = true;
 };
+
+// The columns of the current result.
+bool DescribeColumns(SQLHSTMT stmt, std::vector<Column>& columns, DbError& error);
+
+// The rows of the current result with these columns, each handed to onRow as it is fetched
+// until onRow returns false.
+bool FetchRows(SQLHSTMT stmt, const std::vector<Column>& columns,
+               const std::function<bool(const std::vector<Value>&)>& onRow, DbError& error);
 
 // Every row of the current result.
 bool FetchAll(SQLHSTMT stmt, std::vector<Column>& columns, std::vector<std::vector<Value>>& rows,

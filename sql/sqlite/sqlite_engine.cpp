@@ -275,11 +275,13 @@ std::optional<std::int64_t> SqliteEngine::execute(const QString& sql, DbError& e
     }
 }
 
-std::unique_ptr<RowSet> SqliteEngine::openRowSet(const QString& select, DbError& error) {
-    if (!impl_->requireOpen(error)) {
+std::shared_ptr<const tsql::Translation> SqliteEngine::Impl::select(const QString& sql,
+                                                                    std::vector<RawValue>& binds,
+                                                                    DbError& error) {
+    if (!requireOpen(error)) {
         return nullptr;
     }
-    const auto t = impl_->translation(select, error);
+    auto t = translation(sql, error);
     if (!t) {
         return nullptr;
     }
@@ -289,11 +291,20 @@ std::unique_ptr<RowSet> SqliteEngine::openRowSet(const QString& select, DbError&
                                                         "statement."));
         return nullptr;
     }
+    return bindValues(*t, binds, error) ? t : nullptr;
+}
+
+std::unique_ptr<RowSet> SqliteEngine::openRowSet(const QString& select, DbError& error) {
     std::vector<RawValue> binds;
-    if (!impl_->bindValues(*t, binds, error)) {
-        return nullptr;
-    }
-    return detail::buildRowSet(impl_->conn, *t, binds, error);
+    const auto t = impl_->select(select, binds, error);
+    return t ? detail::buildRowSet(impl_->conn, *t, binds, error) : nullptr;
+}
+
+bool SqliteEngine::forEachRow(const QString& select,
+                              const std::function<bool(const RowView&)>& onRow, DbError& error) {
+    std::vector<RawValue> binds;
+    const auto t = impl_->select(select, binds, error);
+    return t && detail::streamRows(*impl_->conn, *t, binds, onRow, error);
 }
 
 int SqliteEngine::serverStatus(const ConnectParams&) {

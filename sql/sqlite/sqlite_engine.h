@@ -58,6 +58,9 @@ public:
     // Runs a SELECT and fetches all its rows. Row sets of "SELECT * FROM t" can write rows
     // back (update, deleteCurrent); others refuse to.
     std::unique_ptr<RowSet> openRowSet(const QString& select, DbError& error) override;
+    // Steps the statement and presents each row as it comes, as openRowSet's row sets do.
+    bool forEachRow(const QString& select, const std::function<bool(const RowView&)>& onRow,
+                    DbError& error) override;
 
     // 1 when the engine's folder exists, else 0.
     int serverStatus(const ConnectParams& params) override;

@@ -26,6 +26,11 @@ public:
     // into.
     bool bindValues(const tsql::Translation& t, std::vector<RawValue>& out, DbError& error);
 
+    // A SELECT translated and its values converted, ready to run; nothing with the error
+    // filled in when the engine is closed, the text does not translate or is no SELECT.
+    std::shared_ptr<const tsql::Translation> select(const QString& sql,
+                                                    std::vector<RawValue>& binds, DbError& error);
+
     std::optional<std::int64_t> write(const tsql::Translation& t, DbError& error);
 
     // Statements that change the schema (sqlite_schema.cpp).

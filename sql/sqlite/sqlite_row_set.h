@@ -1,7 +1,7 @@
 #pragma once
 
 // The embedded engine's row set: every row of a SELECT read when opened (sqlite_row_set.cpp),
-// written back by rowid and the values as read (sqlite_write_back.cpp).
+// written back by rowid and the values as read (sqlite_write_back.cpp); and its streaming read.
 
 #include "sql/sqlite/sqlite_connection.h"
 
@@ -62,5 +62,11 @@ private:
 std::unique_ptr<RowSet> buildRowSet(const std::shared_ptr<SqliteConnection>& conn,
                                     const tsql::Translation& t, const std::vector<RawValue>& binds,
                                     DbError& error);
+
+// Runs the translated SELECT with its values and hands each row to onRow as it is read,
+// presented as a row set presents it (Engine::forEachRow).
+bool streamRows(SqliteConnection& conn, const tsql::Translation& t,
+                const std::vector<RawValue>& binds,
+                const std::function<bool(const RowView&)>& onRow, DbError& error);
 
 }  // namespace qv::db::detail

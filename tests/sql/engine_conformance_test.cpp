@@ -1,7 +1,7 @@
-// What every engine must do alike for the record layer: row sets with names, values and
-// NULLs, optimistic writes of the current row, rows affected, transactions and the errors of
-// failing statements. Each case runs on the embedded engine, on the ODBC engine over the SQLite
-// ODBC driver and, when QUORVANE_SQLSERVER holds a connection string, on the ODBC engine
+// What every engine must do alike for the record layer: row sets and streaming reads with
+// names, values and NULLs, optimistic writes of the current row, rows affected, transactions and
+// the errors of failing statements. Each case runs on the embedded engine, on the ODBC engine over
+// the SQLite ODBC driver and, when QUORVANE_SQLSERVER holds a connection string, on the ODBC engine
 // against SQL Server (on a scratch table of its own, dropped afterwards). Where the engines
 // differ by design, the case says how.
 
@@ -215,6 +215,78 @@ TEST_P(EngineConformance, RowSetHoldsEveryRowWithNamesValuesAndNulls) {
     EXPECT_EQ(none->recordCount(), 0);
     EXPECT_TRUE(none->eof());
     EXPECT_EQ(none->fieldCount(), 5);
+}
+
+// Each field of a row set's current row or a streamed row as "name=value", and one past the
+// last field (a row set gives "" and Null there).
+template <class Row>
+std::vector<std::string> Cells(const Row& row) {
+    std::vector<std::string> cells;
+    for (int c = 0; c <= row.fieldCount(); ++c) {
+        cells.push_back(S(row.fieldName(c)) + '=' + Show(row.value(c)));
+    }
+    return cells;
+}
+
+std::string Shown(const DbError& e) {
+    return std::to_string(e.number) + " kind " + std::to_string(static_cast<int>(e.kind)) + " " +
+           S(e.source) + ": " + S(e.description);
+}
+
+TEST_P(EngineConformance, StreamingReadHandsOverTheRowSetsRowsAndStopsWhenAsked) {
+    exec("INSERT INTO %1 VALUES('D4  ', '  Dates', NULL, NULL, NULL)");
+    const struct {
+        const char* select;
+        int stopAfter;  // 0: to the end
+        int rows;       // handed over
+    } cases[] = {
+        {"SELECT * FROM %1 ORDER BY SL DESC", 0, 4},
+        {"SELECT Descr, SL FROM %1 WHERE Qty > 1 ORDER BY SL", 0, 2},
+        {"SELECT COUNT(*) FROM %1", 0, 1},
+        {"SELECT * FROM %1 WHERE SL = 'none'", 0, 0},
+        // Stopped, the statement leaves the connection free and starts afresh.
+        {"SELECT * FROM %1 ORDER BY SL", 2, 2},
+        {"SELECT * FROM %1 ORDER BY SL", 0, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.select);
+        Table streamed;
+        DbError error;
+        EXPECT_TRUE(engine_->forEachRow(
+            t(c.select),
+            [&](const RowView& row) {
+                streamed.push_back(Cells(row));
+                return static_cast<int>(streamed.size()) != c.stopAfter;
+            },
+            error))
+            << S(error.description);
+        Table whole;
+        for (std::unique_ptr<RowSet> rs = open(c.select); rs && !rs->eof(); rs->moveNext()) {
+            whole.push_back(Cells(*rs));
+        }
+        if (c.stopAfter != 0) {
+            whole.resize(static_cast<std::size_t>(c.stopAfter));
+        }
+        EXPECT_EQ(static_cast<int>(streamed.size()), c.rows);
+        EXPECT_EQ(streamed, whole);
+    }
+
+    // A failing statement, and any read once the engine is closed, fail as openRowSet fails.
+    for (const bool closed : {false, true}) {
+        if (closed) {
+            engine_->close();
+        }
+        const QString select = t("SELECT * FROM %1_missing");
+        int calls = 0;
+        DbError streamError;
+        EXPECT_FALSE(engine_->forEachRow(
+            select, [&calls](const RowView&) { return ++calls > 0; }, streamError));
+        DbError rowSetError;
+        EXPECT_EQ(engine_->openRowSet(select, rowSetError), nullptr);
+        EXPECT_EQ(calls, 0);
+        EXPECT_TRUE(streamError.isSet());
+        EXPECT_EQ(Shown(streamError), Shown(rowSetError));
+    }
 }
 
 // --- writing the current row ----------------------------------------------------------------

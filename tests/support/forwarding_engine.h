@@ -26,6 +26,10 @@ public:
     std::unique_ptr<db::RowSet> openRowSet(const QString& sql, db::DbError& e) override {
         return inner_->openRowSet(sql, e);
     }
+    bool forEachRow(const QString& sql, const std::function<bool(const db::RowView&)>& onRow,
+                    db::DbError& e) override {
+        return inner_->forEachRow(sql, onRow, e);
+    }
     int serverStatus(const db::ConnectParams& p) override { return inner_->serverStatus(p); }
     std::optional<QStringList> databases(const db::ConnectParams& p, db::DbError& e) override {
         return inner_->databases(p, e);
