@@ -1,7 +1,7 @@
 #include "tests/support/db_fixture.h"
 
-#include "sql/sqlite/sqlite_engine.h"
 #include "db/store_builder.h"
+#include "sql/sqlite/sqlite_engine.h"
 #include "tests/support/record_text.h"
 
 namespace qv::test {
@@ -56,11 +56,14 @@ InventoryRecord DbFixture::Item(int i) {
 }
 
 QString DbFixture::UpcCode(int index) {
-    QString digits =
-        QStringLiteral("94") + QStringLiteral("%1").arg(index, 9, 10, QLatin1Char('0'));
+    return WithCheckDigit(QStringLiteral("94") +
+                          QStringLiteral("%1").arg(index, 9, 10, QLatin1Char('0')));
+}
+
+QString DbFixture::WithCheckDigit(const QString& digits) {
     int sum = 0;
-    for (int k = 0; k < digits.size(); ++k) {
-        sum += digits.at(k).digitValue() * (k % 2 == 0 ? 3 : 1);
+    for (qsizetype k = 0; k < digits.size(); ++k) {
+        sum += digits.at(digits.size() - 1 - k).digitValue() * (k % 2 == 0 ? 3 : 1);
     }
     return digits + QString::number((10 - sum % 10) % 10);
 }

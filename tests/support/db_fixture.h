@@ -46,6 +46,8 @@ public:
     static db::UpcRecord UpcFor(int index);
     // A valid 12-digit UPC-A code for the index.
     static QString UpcCode(int index);
+    // The digits followed by their GS1 check digit (weights 3, 1, 3 ... from the right).
+    static QString WithCheckDigit(const QString& digits);
 
     Sandbox& sandbox;
     Options options;
