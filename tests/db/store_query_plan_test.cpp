@@ -7,6 +7,7 @@
 #include "sql/sqlite/sqlite_engine.h"
 #include "tests/sql/engine_test_support.h"
 #include "tests/support/data_files.h"
+#include "tests/support/db_fixture.h"
 
 #include <gtest/gtest.h>
 #include <QTemporaryDir>
@@ -71,9 +72,13 @@ protected:
                  .arg(i % 45)
                  .arg(11 + i)
                  .arg(i % 10 == 0 ? QStringLiteral("PF%1").arg(i % 4) : QString()));
+        // A UPC-A code each; every fifth item also an EAN-13 code that starts with its UPC-A,
+        // so the two sort next to each other.
+        const QString upcA =
+            test::DbFixture::WithCheckDigit(QString::number(40000000000LL + i * 7));
         for (int c = 0; c < (i % 5 == 0 ? 2 : 1); ++c) {
-            exec(QStringLiteral("INSERT INTO UPC1 VALUES('%1','%2%3','Label','%4',%5)")
-                     .arg(sl, QString::number(400000000000LL + i * 7), c == 1 ? "9" : "",
+            exec(QStringLiteral("INSERT INTO UPC1 VALUES('%1','%2','Label','%3',%4)")
+                     .arg(sl, c == 1 ? test::DbFixture::WithCheckDigit(upcA) : upcA,
                           i % 4 == 0 ? "Y" : "N")
                      .arg(11 + i));
         }
