@@ -240,7 +240,7 @@ TEST(StoreTableDefinitions, KeysFollowTheKeyTables) {
     const InventoryRecord r = test::Inventory(
         "SL=A'1 | ItemID=   ABC | Description=O'BRIEN, JOE | SubDescription=6PK | VendorCode=V'1 | "
         "DeptCode=BEER | PriceFactor=X'Y, Z | LocFront=F1 | LocBack=B2 | Poll=Y | RecordNum=77");
-    const UpcRecord u = test::Upc("SL=100 | UPC=9400000000017 | POLL=N | InvUID=12");
+    const UpcRecord u = test::Upc("SL=100 | UPC=9400000000016 | POLL=N | InvUID=12");
     test::ExpectGolden(
         "db/key_segments.txt",
         keyTable(r, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, -1}, inventory::SetKey) +
@@ -288,7 +288,7 @@ TEST(StoreTableDefinitions, ValuesListsQuoteTextAndWriteNumbersWithAPoint) {
     add("NUL characters", inventory::RecordValues(nul));
     EXPECT_EQ(nul.ItemID.rtrimmed(), QString());
 
-    UpcRecord u = test::Upc("SL=10'1 | UPC=940000000001 | LABEL=JOE'S | POLL=Y | InvUID=15");
+    UpcRecord u = test::Upc("SL=10'1 | UPC=940000000009 | LABEL=JOE'S | POLL=Y | InvUID=15");
     add("UPC", upc::RecordValues(u));
 
     // Common: every value quoted, the last with a blank before its closing quote.
