@@ -53,7 +53,7 @@ struct LookupStore {
         }
         // Two codes for "AAA FIRST", the first of them withdrawn.
         for (const auto& [code, poll] :
-             {std::pair{"000000000001", "D"}, std::pair{"000000000002", " "}}) {
+             {std::pair{"000000000017", "D"}, std::pair{"000000000024", " "}}) {
             l.Upc =
                 Upc(QStringLiteral("SL=20000002 | LABEL=AAA FIRST | InvUID=5001 | UPC=%1 | POLL=%2")
                         .arg(QString::fromLatin1(code), QString::fromLatin1(poll)));
