@@ -7,7 +7,7 @@
 #include "db/record_layer.h"
 #include "lookup/lookup_support.h"
 #include "lookup/sl_code.h"
-#include "sql/sqlite/sqlite_collation.h"
+#include "sql/collation.h"
 
 #include <algorithm>
 

@@ -103,7 +103,7 @@ FAULTS = [
      "if (table == kInventoryTable) {\n        writeRecallLines(table);",
      "if (false) {\n        writeRecallLines(table);",
      "deleted inventory rows leave no recall line"),
-    ("D7", "sql_tests+db_tests", "sql/sqlite/sqlite_collation.cpp",
+    ("D7", "sql_tests+db_tests", "sql/collation.cpp",
      "return w < blank ? 1 : -1;",
      "return w < blank ? -1 : 1;",
      "collation compares a shorter text's padding the wrong way"),
