@@ -24,7 +24,7 @@
 namespace qv::test {
 
 // A store for the lookup tests: the fixture's generated items (each with a UPC; descriptions
-// repeat every 112 items) plus the items of tests/data/lookup/specials.txt. Items 5 and 6 of
+// repeat every 112 items) plus the items of tests/data/lookup/rule_items.txt. Items 5 and 6 of
 // the generated stock are marked deleted.
 struct LookupStore {
     static constexpr int kGenerated = 300;
@@ -38,7 +38,7 @@ struct LookupStore {
         db::RecordLayer& l = *db.layer;
         int n = 0;
         for (const QString& line :
-             QString::fromUtf8(ReadData("lookup/specials.txt")).split(u'\n')) {
+             QString::fromUtf8(ReadData("lookup/rule_items.txt")).split(u'\n')) {
             if (line.isEmpty() || line.startsWith(u'#')) {
                 continue;
             }
